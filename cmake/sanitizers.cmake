@@ -1,0 +1,10 @@
+# Sanitizer builds apply to every target so that the library and the tests agree.
+if(CALVORN_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+elseif(CALVORN_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT CALVORN_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "CALVORN_SANITIZE must be address, thread or empty")
+endif()
