@@ -267,19 +267,17 @@ std::optional<Millis> UiLoop::NextTimerDue() const {
 }
 
 void UiLoop::SetWakeCallback(std::function<void()> wake) {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(wake_mutex_);
     wake_ = std::move(wake);
 }
 
 void UiLoop::Wake() {
-    std::function<void()> wake;
-    {
-        std::lock_guard lock(mutex_);
-        wake = wake_;
-    }
     work_.notify_all();
-    if (wake) {
-        wake();
+    // The callback runs under wake_mutex_, so once SetWakeCallback(nullptr) has returned no
+    // thread is still inside the old callback and its target may be destroyed.
+    std::lock_guard lock(wake_mutex_);
+    if (wake_) {
+        wake_();
     }
 }
 

@@ -108,7 +108,8 @@ public:
     // When the next timer falls due, if any.
     std::optional<Millis> NextTimerDue() const;
 
-    // Called from any thread whenever new work is queued, so a host loop can wake up.
+    // Called from any thread whenever new work is queued, so a host loop can wake up. The
+    // callback must not call back into the loop.
     void SetWakeCallback(std::function<void()> wake);
 
     // Runs until Quit() is called, sleeping between messages and timers. Returns the exit code.
@@ -167,7 +168,8 @@ private:
     WindowHandle next_window_ = 1;
     std::map<TimerKey, Timer> timers_;
     std::uint64_t timer_generation_ = 0;
-    std::function<void()> wake_;
+    std::mutex wake_mutex_;
+    std::function<void()> wake_;  // guarded by wake_mutex_
     bool quit_ = false;
     int exit_code_ = 0;
     bool shut_down_ = false;
