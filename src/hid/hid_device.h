@@ -158,6 +158,8 @@ private:
     std::optional<HidTopCollection> collection_;
     std::array<std::vector<std::uint8_t>, kHidReportTypeCount> report_buffers_;
     std::array<std::vector<HidReportItem>, kHidReportTypeCount> items_;
+    // Per item, the index of the caps it was built from among its type's buttons or values.
+    std::array<std::vector<std::size_t>, kHidReportTypeCount> item_caps_;
     int interface_number_ = 0;
     int collection_number_ = 0;
 };

@@ -41,7 +41,6 @@ struct HidButtonCaps {
     std::uint16_t report_count = 0;  // number of fields
     std::int32_t logical_min = 0;
     std::int32_t logical_max = 0;
-    bool is_constant = false;
 };
 
 // One run of value fields of a variable main item. A range caps' usage k sits in field
@@ -63,7 +62,6 @@ struct HidValueCaps {
     std::uint32_t unit = 0;
     bool has_null = false;
     bool is_absolute = true;
-    bool is_constant = false;
 };
 
 // Everything one report type (input, output or feature) of a top-level collection carries.
@@ -90,10 +88,17 @@ struct HidReportDescriptor {
     std::vector<HidTopCollection> collections;
 
     // Parses a whole descriptor; nothing when it is malformed or exceeds the limits below.
+    // Constant (padding) fields take room in their report but make no caps.
     static std::optional<HidReportDescriptor> Parse(std::span<const std::uint8_t> bytes);
 
     static constexpr std::size_t kMaxDescriptorSize = 65535;
-    static constexpr std::size_t kMaxReportBytes = 16384;  // longest report, ID byte included
+    static constexpr std::size_t kMaxReportBytes = 16384;   // longest report, ID byte included
+    static constexpr std::size_t kMaxReportSize = 256;      // bits of one field
+    static constexpr std::size_t kMaxCaps = 1024;           // button and value caps, all types
+    static constexpr std::size_t kMaxFields = 16384;        // fields of all caps, all types
+    static constexpr std::size_t kMaxUsagesPerItem = 4096;  // local usage entries of one item
+    static constexpr std::size_t kMaxCollectionDepth = 64;
+    static constexpr std::size_t kMaxGlobalStackDepth = 16;
 };
 
 }  // namespace calvorn::hid
