@@ -1,0 +1,31 @@
+#pragma once
+
+// The --simulate[=PID[:VERSION],...] option: which simulated keyboards to plug at start-up.
+// PID is a hexadecimal product ID (with or without "0x"), VERSION a decimal firmware version;
+// without a version the product's default firmware is used. An empty list means one keyboard
+// of product 0x4E93.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace calvorn::sim {
+
+struct SimDeviceSpec {
+    std::uint16_t product_id = 0;
+    std::uint16_t version = 0;
+
+    bool operator==(const SimDeviceSpec&) const = default;
+};
+
+struct SimulateSpec {
+    std::vector<SimDeviceSpec> devices;
+    std::string error;  // empty when the text was understood
+
+    bool ok() const { return error.empty(); }
+};
+
+SimulateSpec ParseSimulateSpec(std::string_view text);
+
+}  // namespace calvorn::sim
