@@ -328,57 +328,6 @@ TEST_F(DecodeTest, ConsumerNoticesDecodeFromTheCompositeInterface) {
     EXPECT_EQ(Usages(0), (std::vector<std::uint16_t>{0x0505}));
 }
 
-// Wraps a backend and counts the reads that have entered a handle, so a test can close a
-// record while another thread's read is waiting.
-class ObservedBackend final : public HidBackend {
-public:
-    explicit ObservedBackend(HidBackend& inner) : inner_(inner) {}
-
-    std::optional<std::vector<std::string>> EnumeratePaths() override {
-        return inner_.EnumeratePaths();
-    }
-    std::optional<HidOpenedPath> Open(std::string_view path,
-                                      const HidOpenOptions& options) override {
-        std::optional<HidOpenedPath> opened = inner_.Open(path, options);
-        if (opened) {
-            opened->handle = std::make_unique<Handle>(std::move(opened->handle), reads_);
-        }
-        return opened;
-    }
-    bool PathExists(std::string_view path) override { return inner_.PathExists(path); }
-
-    void WaitForReads(int count) const {
-        while (reads_.load() < count) {
-            std::this_thread::yield();
-        }
-    }
-
-private:
-    class Handle final : public HidBackendHandle {
-    public:
-        Handle(std::unique_ptr<HidBackendHandle> inner, std::atomic<int>& reads)
-            : inner_(std::move(inner)), reads_(reads) {}
-        HidTransferStatus ReadReport(std::vector<std::uint8_t>& report, int timeout) override {
-            ++reads_;
-            return inner_->ReadReport(report, timeout);
-        }
-        HidTransferStatus WriteReport(std::span<const std::uint8_t> report, int timeout) override {
-            return inner_->WriteReport(report, timeout);
-        }
-        bool SetOutputReport(std::span<const std::uint8_t> report) override {
-            return inner_->SetOutputReport(report);
-        }
-        void Abort() override { inner_->Abort(); }
-
-    private:
-        std::unique_ptr<HidBackendHandle> inner_;
-        std::atomic<int>& reads_;
-    };
-
-    HidBackend& inner_;
-    std::atomic<int> reads_{0};
-};
-
 class HidDeviceTransferTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -398,7 +347,7 @@ protected:
     }
 
     VirtualHidBackend virtual_;
-    ObservedBackend backend_{virtual_};
+    test::ObservedBackend backend_{virtual_};
     std::shared_ptr<test::ScriptedDevice> keyboard_;
     CHidDevice device_{backend_};
     std::string vendor_path_;

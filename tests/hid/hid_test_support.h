@@ -3,14 +3,17 @@
 // Report descriptors shaped like real devices' and a scriptable simulated device for the HID
 // layer tests.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "hid/hid_backend.h"
 #include "hid/virtual_hid.h"
 
 namespace calvorn::hid::test {
@@ -237,5 +240,56 @@ inline std::shared_ptr<ScriptedDevice> MakeKeyboard(std::uint16_t product_id = 0
         0x3299, product_id, 0x0104,
         std::vector<VirtualCollection>{{1, 4, kVendorCollection}, {1, 3, kConsumerControl}});
 }
+
+// Wraps a backend and counts the reads that have entered a handle, so a test can close a
+// record while another thread's read is waiting.
+class ObservedBackend final : public HidBackend {
+public:
+    explicit ObservedBackend(HidBackend& inner) : inner_(inner) {}
+
+    std::optional<std::vector<std::string>> EnumeratePaths() override {
+        return inner_.EnumeratePaths();
+    }
+    std::optional<HidOpenedPath> Open(std::string_view path,
+                                      const HidOpenOptions& options) override {
+        std::optional<HidOpenedPath> opened = inner_.Open(path, options);
+        if (opened) {
+            opened->handle = std::make_unique<Handle>(std::move(opened->handle), reads_);
+        }
+        return opened;
+    }
+    bool PathExists(std::string_view path) override { return inner_.PathExists(path); }
+
+    void WaitForReads(int count) const {
+        while (reads_.load() < count) {
+            std::this_thread::yield();
+        }
+    }
+
+private:
+    class Handle final : public HidBackendHandle {
+    public:
+        Handle(std::unique_ptr<HidBackendHandle> inner, std::atomic<int>& reads)
+            : inner_(std::move(inner)), reads_(reads) {}
+        HidTransferStatus ReadReport(std::vector<std::uint8_t>& report, int timeout) override {
+            ++reads_;
+            return inner_->ReadReport(report, timeout);
+        }
+        HidTransferStatus WriteReport(std::span<const std::uint8_t> report, int timeout) override {
+            return inner_->WriteReport(report, timeout);
+        }
+        bool SetOutputReport(std::span<const std::uint8_t> report) override {
+            return inner_->SetOutputReport(report);
+        }
+        void Abort() override { inner_->Abort(); }
+
+    private:
+        std::unique_ptr<HidBackendHandle> inner_;
+        std::atomic<int>& reads_;
+    };
+
+    HidBackend& inner_;
+    std::atomic<int> reads_{0};
+};
 
 }  // namespace calvorn::hid::test
