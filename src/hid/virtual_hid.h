@@ -2,7 +2,7 @@
 
 // In-process simulated HID devices for the `virtual` backend. A simulated device (the keyboard
 // firmware in sim/) implements VirtualHidDevice; tests and --simulate plug it into a
-// VirtualHidBus, and CHidDevice over the virtual backend then enumerates, opens, reads and
+// VirtualHidBackend, and CHidDevice over the virtual backend then enumerates, opens, reads and
 // writes it exactly as it would a hidraw node.
 
 #include <cstdint>
@@ -38,7 +38,7 @@ public:
     virtual std::uint16_t VersionNumber() const = 0;
     virtual std::vector<VirtualCollection> Collections() const = 0;
 
-    // Called by the bus when the device is plugged (with its port) and unplugged (nullptr).
+    // Called by the backend when the device is plugged (with its port) and unplugged (nullptr).
     virtual void Connect(VirtualHidPort* port) = 0;
 
     // The host wrote an output report (report ID first) to a collection. Returning false
