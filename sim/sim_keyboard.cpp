@@ -65,7 +65,7 @@ SimMemory FactoryMemory(const SimKeyboardConfig& config) {
         }
         std::copy(codes[static_cast<std::size_t>(key)].begin(),
                   codes[static_cast<std::size_t>(key)].end(),
-                  memory.key_table.begin() + position * 3);
+                  memory.key_table.begin() + static_cast<std::ptrdiff_t>(position) * 3);
         memory.led_table[static_cast<std::size_t>(position)] =
             static_cast<std::uint8_t>(LedIndexOfPosition(position));
     }
@@ -122,6 +122,7 @@ bool IsSupportedProduct(std::uint16_t product_id) {
 const std::vector<std::uint16_t>& SupportedProducts() {
     static const std::vector<std::uint16_t> products = [] {
         std::vector<std::uint16_t> ids;
+        ids.reserve(kProducts.size());
         for (const auto& p : kProducts) {
             ids.push_back(p.product_id);
         }

@@ -2,8 +2,8 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
+#include <system_error>
 
 namespace calvorn::sim {
 namespace {
@@ -134,7 +134,8 @@ bool SimulatedKeyboards::WriteSimDump(const std::string& path, std::string* erro
         file.close();
         if (!file) {
             if (error != nullptr) {
-                *error = "cannot write " + temporary + ": " + std::strerror(errno);
+                *error = "cannot write " + temporary + ": " +
+                         std::error_code(errno, std::generic_category()).message();
             }
             std::remove(temporary.c_str());
             return false;
@@ -142,7 +143,8 @@ bool SimulatedKeyboards::WriteSimDump(const std::string& path, std::string* erro
     }
     if (std::rename(temporary.c_str(), path.c_str()) != 0) {
         if (error != nullptr) {
-            *error = "cannot replace " + path + ": " + std::strerror(errno);
+            *error = "cannot replace " + path + ": " +
+                     std::error_code(errno, std::generic_category()).message();
         }
         std::remove(temporary.c_str());
         return false;
