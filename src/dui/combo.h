@@ -67,7 +67,6 @@ private:
     ListInfo info_;
     int cur_sel_ = -1;
     Size drop_box_size_{0, 150};
-    std::string drop_box_attributes_;
     std::string normal_image_;
     std::string hot_image_;
     std::string pushed_image_;

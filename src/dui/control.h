@@ -207,6 +207,9 @@ public:
     // the string is empty or cannot be parsed.
     bool DrawImage(IRenderEngine& engine, std::string_view image,
                    std::optional<Color> tint = std::nullopt, int fade = 255) const;
+    // The same with `area` (window pixels) in place of the control's rectangle.
+    bool DrawImage(IRenderEngine& engine, std::string_view image, const Rect& area,
+                   std::optional<Color> tint = std::nullopt, int fade = 255) const;
 
 protected:
     // Runs once, the first time the control joins a window.

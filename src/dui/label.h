@@ -9,6 +9,11 @@ namespace calvorn::dui {
 class Label : public Control {
 public:
     std::string_view GetClass() const override { return "Label"; }
+    void PaintText(IRenderEngine& engine) override;
+
+protected:
+    // Draws `text` in the control less its text padding.
+    void DrawTextIn(IRenderEngine& engine, const std::string& text, Color color) const;
 };
 
 }  // namespace calvorn::dui

@@ -21,7 +21,6 @@ public:
     // "itemactivate".
     bool Activate() override;
     void DoEvent(UiEvent& event) override;
-    Size EstimateSize(Size available) const override;
     void PaintBkColor(IRenderEngine& engine) override;
     void PaintStatusImage(IRenderEngine&) override {}
     void PaintText(IRenderEngine& engine) override;

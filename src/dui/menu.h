@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "dui/list.h"
 #include "dui/list_container_element.h"
-#include "dui/vertical_layout.h"
 
 namespace calvorn::dui {
 
@@ -42,14 +42,15 @@ struct MenuCommand {
     std::string user_data;
 };
 
-// The rows of one menu level (layout class "Menu").
-class MenuBody : public VerticalLayout {
+// The rows of one menu level (layout class "Menu"); the "item..." attributes style its rows.
+class MenuBody : public List {
 public:
     std::string_view GetClass() const override { return "Menu"; }
     Menu* GetMenu() const { return menu_; }
     void SetMenu(Menu* menu) { menu_ = menu; }
-    // The size the rows need, window pixels (width from "width", else the window's size).
-    Size MeasureContent() const;
+    // The size the rows need in `scale`'s window pixels: the width from "width", else the
+    // layout window's width, else 150.
+    Size MeasureContent(const PaintManager& scale) const;
 
 private:
     Menu* menu_ = nullptr;
@@ -103,12 +104,15 @@ public:
 private:
     struct Level;
     Menu(PaintManager& owner, CommandHandler on_command);
-    bool OpenLevel(MenuBody& body, Rect anchor, unsigned align, PaintManager& host_owner);
+    bool OpenLevel(MenuBody& body, const Rect& screen_rect, PaintManager& parent,
+                   MenuElement* opened_from);
     void CloseLevelsFrom(std::size_t level);
     int LevelOf(const MenuElement& item) const;
 
     PaintManager& owner_;
     CommandHandler on_command_;
+    // Holds the menu layout's size, fonts, defaults and styles.
+    std::unique_ptr<PaintManager> layout_manager_;
     std::unique_ptr<Control> root_;
     std::vector<std::unique_ptr<Level>> levels_;
 };

@@ -148,12 +148,9 @@ public:
 
 private:
     friend class UiContext;
-    struct TimerKey;
-
     void DispatchTo(Control* control, UiEvent& event);
     Control* HitTest(Point point);
     void UpdateHot(Point point, unsigned modifiers);
-    void ReapSubtree(Control* control);
     void DetachRoot();
 
     UiContext& context_;

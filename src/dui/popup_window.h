@@ -2,8 +2,8 @@
 
 // A pop-up window (a combo's drop list, a menu) showing a control tree that its owner keeps.
 // While open the tree belongs to the pop-up's paint manager; closing (or destroying) hands it
-// back to the owner's window. The pop-up's paint manager is released through the context's
-// deferred deletion, so a pop-up may be closed from its own event handlers.
+// back to the window it belonged to before. The pop-up's paint manager is released through the
+// context's deferred deletion, so a pop-up may be closed from its own event handlers.
 
 #include <functional>
 #include <memory>
@@ -33,7 +33,9 @@ public:
 private:
     PaintManager& owner_;
     Control& content_;
+    PaintManager* return_to_;  // the content's window before it was shown here
     std::unique_ptr<PaintManager> manager_;
+    bool attached_ = false;
     bool open_ = false;
 };
 
