@@ -30,8 +30,12 @@ fs::path HomeFolder() {
     if (fs::path home = AbsoluteFromEnvironment("HOME"); !home.empty()) {
         return home;
     }
-    if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr) {
-        return fs::path(entry->pw_dir);
+    passwd entry{};
+    passwd* found = nullptr;
+    char buffer[4096];
+    if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr &&
+        found->pw_dir != nullptr) {
+        return fs::path(found->pw_dir);
     }
     return fs::path("/");
 }
@@ -59,16 +63,16 @@ fs::path ProgramFolderFor(const fs::path& executable) {
         return fs::path(value);
     }
     if (!executable.empty()) {
-        const fs::path beside = executable.parent_path();
+        fs::path beside = executable.parent_path();
         if (HoldsProgramData(beside)) {
             return beside;
         }
-        const fs::path shared = (beside / ".." / "share" / "calvorn").lexically_normal();
+        fs::path shared = (beside / ".." / "share" / "calvorn").lexically_normal();
         if (HoldsProgramData(shared)) {
             return shared;
         }
     }
-    if (const fs::path installed(CALVORN_INSTALL_DATADIR); HoldsProgramData(installed)) {
+    if (fs::path installed(CALVORN_INSTALL_DATADIR); HoldsProgramData(installed)) {
         return installed;
     }
     return fs::path(CALVORN_SOURCE_DIR);

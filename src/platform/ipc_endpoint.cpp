@@ -126,7 +126,7 @@ bool IpcSend(std::string_view endpoint, std::string_view name, WParam wparam, LP
     }
     Socket socket(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
     if (socket.get() < 0) {
-        TraceFormat("IPC: cannot create a socket: %s", std::strerror(errno));
+        TraceFormat("IPC: cannot create a socket: %s", ErrorText(errno).c_str());
         return false;
     }
     const timeval timeout{1, 0};
@@ -143,7 +143,7 @@ bool IpcSend(std::string_view endpoint, std::string_view name, WParam wparam, LP
         return false;  // nobody listens on the endpoint
     }
     TraceFormat("IPC: sending to '%s' failed: %s", path->c_str(),
-                sent < 0 ? std::strerror(errno) : "short send");
+                sent < 0 ? ErrorText(errno).c_str() : "short send");
     return false;
 }
 
@@ -222,7 +222,7 @@ bool IpcEndpoint::Listen(std::string_view name) {
     if (error != 0) {
         TraceFormat("IPC: cannot listen on '%s': %s", path->c_str(),
                     error == EADDRINUSE ? "another process listens there, or it is not a socket"
-                                        : std::strerror(error));
+                                        : ErrorText(error).c_str());
         return false;
     }
     auto receiver = std::make_shared<Receiver>();
@@ -233,7 +233,7 @@ bool IpcEndpoint::Listen(std::string_view name) {
     struct stat info {};
     if (::chmod(path->c_str(), 0600) != 0 || ::stat(path->c_str(), &info) != 0 ||
         receiver->wake_fd < 0) {
-        TraceFormat("IPC: cannot set up '%s': %s", path->c_str(), std::strerror(errno));
+        TraceFormat("IPC: cannot set up '%s': %s", path->c_str(), ErrorText(errno).c_str());
         ::unlink(path->c_str());
         return false;
     }
@@ -281,7 +281,7 @@ void IpcEndpoint::Receive(const std::shared_ptr<Receiver>& receiver,
             if (errno == EINTR) {
                 continue;
             }
-            TraceFormat("IPC %s: poll failed: %s", endpoint, std::strerror(errno));
+            TraceFormat("IPC %s: poll failed: %s", endpoint, ErrorText(errno).c_str());
             return;
         }
         if (stop.IsSet() || fds[1].revents != 0) {
@@ -294,7 +294,7 @@ void IpcEndpoint::Receive(const std::shared_ptr<Receiver>& receiver,
             if (errno == EINTR || errno == EAGAIN) {
                 continue;
             }
-            TraceFormat("IPC %s: receive failed: %s", endpoint, std::strerror(errno));
+            TraceFormat("IPC %s: receive failed: %s", endpoint, ErrorText(errno).c_str());
             return;
         }
         if (static_cast<std::size_t>(size) > buffer.size()) {

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <system_error>
 #include <thread>
 
@@ -91,7 +90,7 @@ bool LaunchProcess(const std::filesystem::path& program, const std::vector<std::
     const int error = ::posix_spawn(&child, program.c_str(), &setup.actions, &setup.attributes,
                                     argv.data(), environ);
     if (error != 0) {
-        TraceFormat("cannot start %s: %s", program.c_str(), std::strerror(error));
+        TraceFormat("cannot start %s: %s", program.c_str(), ErrorText(error).c_str());
         return false;
     }
     ReapWhenEnded(child);

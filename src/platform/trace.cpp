@@ -54,6 +54,12 @@ void TraceFormat(const char* format, ...) {
     Trace(buffer);
 }
 
+std::string ErrorText(int error_number) {
+    char buffer[256];
+    // The GNU strerror_r returns the text, in `buffer` or in static storage.
+    return strerror_r(error_number, buffer, sizeof buffer);
+}
+
 TraceCapture::TraceCapture() {
     std::lock_guard lock(TraceMutex());
     outer_ = g_capture;

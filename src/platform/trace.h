@@ -16,6 +16,9 @@ void Trace(std::string_view line);
 // printf-style convenience for trace lines that carry a number or a name.
 void TraceFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// The system's text for an errno value, for trace lines. Unlike strerror, safe from any thread.
+std::string ErrorText(int error_number);
+
 // While alive, every trace line (from any thread) is also recorded here, without its trailing
 // newline. Captures nest; the innermost receives the lines.
 class TraceCapture {
