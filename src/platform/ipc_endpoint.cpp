@@ -316,6 +316,9 @@ void IpcEndpoint::Receive(const std::shared_ptr<Receiver>& receiver,
         if (datagram->payload.empty()) {
             if (const std::optional<MessageId> id = IpcMessageId(datagram->name)) {
                 loop.PostMessage(window, *id, datagram->wparam, datagram->lparam);
+            } else {
+                TraceFormat("IPC %s: dropped message '%s': number in the registered range",
+                            endpoint, datagram->name.c_str());
             }
             continue;
         }
