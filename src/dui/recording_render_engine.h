@@ -35,6 +35,8 @@ public:
     // Calls whose line starts with `prefix` ("pie", "image", "text").
     std::vector<std::string> CallsStartingWith(std::string_view prefix) const;
     bool Contains(std::string_view line) const;
+    // Clips pushed and not yet popped.
+    int ClipDepth() const { return clip_depth_; }
     void Clear();
 
     static std::string Format(const Rect& rect);
