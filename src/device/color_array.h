@@ -77,6 +77,19 @@ public:
         }
     }
 
+    // Replaces only the brightness byte of record `index`, keeping a colour that another
+    // thread may be storing at the same time. Ignored when the index is not below the count.
+    void SetBrightness(std::size_t index, std::uint8_t brightness) {
+        if (index >= Count()) {
+            return;
+        }
+        std::uint32_t word = records_[index].load(std::memory_order_relaxed);
+        while (!records_[index].compare_exchange_weak(
+            word, (word & 0x00FFFFFFu) | (static_cast<std::uint32_t>(brightness) << 24),
+            std::memory_order_relaxed)) {
+        }
+    }
+
     // Stores `color` into every record in use.
     void Fill(LedColor color) {
         const std::uint32_t word = PackLedColor(color);

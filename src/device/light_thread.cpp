@@ -1,0 +1,78 @@
+#include "device/light_thread.h"
+
+#include <algorithm>
+
+#include "platform/trace.h"
+
+namespace calvorn::device {
+
+using platform::Millis;
+
+void LightPacer::Restart(Millis now) {
+    if (!running_) {
+        last_compose_ = now;
+    }
+    running_ = true;
+    next_step_ = now;
+}
+
+Millis LightPacer::Turn(LightTarget& target, Millis now) {
+    if (!target.PrimaryChannelOpen()) {
+        running_ = false;
+        return kClosedPoll;
+    }
+    if (target.LightHold()) {
+        // Nothing is drawn while held, and the held time is not caught up afterwards.
+        running_ = false;
+        return kHoldPoll;
+    }
+    const LightParameters light = target.CurrentLight();
+    if (!running_ || light != light_) {
+        // A new effect (or new settings) starts with a step at once.
+        Restart(now);
+        light_ = light;
+    }
+    const LightPlan plan = target.PlanFor(light, now);
+    const Millis period{std::max<std::uint32_t>(plan.period_ms, 1)};
+    Millis wait = kSteadyRedraw;
+    if (plan.steady) {
+        target.RenderStep(light, now);
+        next_step_ = now + period;
+    } else {
+        if (plan.unchanged_until && *plan.unchanged_until > next_step_) {
+            next_step_ = *plan.unchanged_until;
+        }
+        if (now >= next_step_) {
+            const auto due = static_cast<std::uint64_t>((now - next_step_) / period) + 1;
+            const auto steps = std::min<std::uint64_t>(due, kMaxCatchUpSteps);
+            for (std::uint64_t i = 0; i < steps; ++i) {
+                target.RenderStep(light, now);
+            }
+            next_step_ += period * static_cast<Millis::rep>(due);
+        }
+        wait = next_step_ - now;
+    }
+    if (plan.layers_animate) {
+        wait = Millis(1);
+    }
+    const auto turns = std::min<std::uint64_t>(
+        static_cast<std::uint64_t>(std::max<Millis::rep>((now - last_compose_).count(), 0)),
+        kMaxCatchUpSteps);
+    last_compose_ = now;
+    target.ComposeLayers(static_cast<std::uint32_t>(turns), now);
+    return std::clamp(wait, Millis(1), kMaxSleep);
+}
+
+void RunLightThread(LightTarget& target, const platform::Clock& clock,
+                    const platform::ManualResetEvent& stop, std::string_view exit_trace) {
+    LightPacer pacer;
+    while (!stop.IsSet()) {
+        const Millis wait = pacer.Turn(target, clock.Now());
+        if (stop.Wait(static_cast<int>(wait.count()))) {
+            break;
+        }
+    }
+    platform::Trace(exit_trace);
+}
+
+}  // namespace calvorn::device
