@@ -1,0 +1,427 @@
+#include "device/usb_device.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <optional>
+
+#include "dui/container.h"
+#include "dui/tab_layout.h"
+#include "platform/folders.h"
+#include "platform/trace.h"
+#include "transport/report_protocol.h"
+
+namespace calvorn::device {
+namespace {
+
+// Posted by the `SyncThread` to the device's notice window.
+constexpr platform::MessageId kMsgParameterReadRequest = platform::kMsgUser + 1;
+constexpr int kStopPollMs = 1;
+
+constexpr std::uint32_t kLedButtonWhite = 0xFFFFFF;
+constexpr int kLedButtonFullBrightness = 255;
+
+struct IndexedName {
+    std::string prefix;  // up to and including the last '_'
+    long number = 0;
+};
+
+// Splits "key_17" into "key_" and 17. The number is read as a decimal prefix of the rest
+// (no digits give 0). Nothing when the text has no '_'.
+std::optional<IndexedName> SplitIndexedName(const std::string& text) {
+    const std::size_t underscore = text.rfind('_');
+    if (underscore == std::string::npos) {
+        return std::nullopt;
+    }
+    IndexedName split;
+    split.prefix = text.substr(0, underscore + 1);
+    split.number = std::strtol(text.c_str() + underscore + 1, nullptr, 10);
+    return split;
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// The slot `name` names under `prefix`, when it lies within `slots`.
+std::optional<std::size_t> IndexFor(const std::string& text, std::string_view prefix,
+                                    std::size_t slots) {
+    const std::optional<IndexedName> split = SplitIndexedName(text);
+    if (!split || !EqualsIgnoreCase(split->prefix, prefix) || split->number < 0 ||
+        static_cast<unsigned long>(split->number) >= slots) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(split->number);
+}
+
+std::uint8_t ByteOf(std::uint32_t word, int byte) {
+    return static_cast<std::uint8_t>(word >> (8 * byte));
+}
+
+void SelectTab(dui::Control* control, int index) {
+    if (auto* tabs = dynamic_cast<dui::TabLayout*>(control)) {
+        tabs->SelectItem(index);
+    }
+}
+
+}  // namespace
+
+CTalvexUSBDevice::CTalvexUSBDevice(hid::HidBackend& backend)
+    : primary_(backend), secondary_(std::make_shared<transport::CReportTransport>(backend)) {}
+
+CTalvexUSBDevice::~CTalvexUSBDevice() {
+    sync_thread_.Stop();
+    light_thread_.Stop();
+    primary_.Close();
+    {
+        std::lock_guard io(secondary_->IoLock());
+        secondary_->Close();
+    }
+    if (loop_ != nullptr && notice_window_ != 0) {
+        loop_->DestroyWindow(notice_window_);
+    }
+}
+
+void CTalvexUSBDevice::OpenSecondary(std::string_view path) {
+    if (secondary_->IsOpen()) {
+        return;
+    }
+    // The stop protocol runs before the open, not after it: it releases the old thread by
+    // closing the channel, which must not close the channel opened here.
+    sync_thread_.Stop();
+    {
+        std::lock_guard io(secondary_->IoLock());
+        secondary_->SetOpen(secondary_->Device().OpenHidDevice(path, true, true, true, false));
+    }
+    StartSyncThread();
+}
+
+void CTalvexUSBDevice::CloseSecondary() {
+    if (!secondary_->IsOpen()) {
+        return;
+    }
+    sync_thread_.Stop();
+    std::lock_guard io(secondary_->IoLock());
+    secondary_->Close();
+}
+
+void CTalvexUSBDevice::StartSyncThread() {
+    std::shared_ptr<transport::CReportTransport> channel = secondary_;
+    platform::UiLoop* loop = loop_;
+    const platform::WindowHandle notice_window = notice_window_;
+    sync_thread_.Start(
+        [channel, loop, notice_window](platform::ManualResetEvent& stop) {
+            SyncThreadBody(stop, channel, loop, notice_window);
+        },
+        [channel] {
+            // Aborts the unlimited read the thread may be blocked in.
+            std::lock_guard io(channel->IoLock());
+            channel->Device().CloseHidDevice();
+        });
+}
+
+void CTalvexUSBDevice::SyncThreadBody(platform::ManualResetEvent& stop,
+                                      const std::shared_ptr<transport::CReportTransport>& channel,
+                                      platform::UiLoop* loop,
+                                      platform::WindowHandle notice_window) {
+    hid::CHidDevice& device = channel->Device();
+    std::vector<std::uint8_t> report;
+    while (!stop.Wait(kStopPollMs)) {
+        if (!channel->IsOpen()) {
+            continue;
+        }
+        {
+            std::lock_guard io(channel->IoLock());
+            report.assign(device.Capabilities().input_report_length, 0);
+        }
+        if (report.empty()) {
+            continue;
+        }
+        // The read runs without the io lock: a stop closes the device under that lock, which
+        // releases the read at once.
+        const hid::CHidDevice::Transfer read =
+            device.ReadHidReport(report.data(), report.size(), -1);
+        if (!read.ok) {
+            continue;
+        }
+        std::uint16_t usage = 0;
+        {
+            std::lock_guard io(channel->IoLock());
+            device.DecodeInputReport(report.data(), read.bytes);
+            const std::span<const hid::HidReportItem> items = device.InputItems();
+            if (!items.empty() && items.front().is_button && !items.front().usages.empty()) {
+                usage = items.front().usages.front();
+            }
+        }
+        platform::Trace("接收到自动添加设备的同步信息要求  TEST");
+        if (usage == kUsageParameterReadRequest) {
+            platform::Trace("接收到自动添加设备的同步信息要求");
+            if (loop != nullptr) {
+                loop->PostMessage(notice_window, kMsgParameterReadRequest, 0, 0);
+            }
+        }
+    }
+    platform::Trace("MS设备同步线程设定退出");
+}
+
+platform::LResult CTalvexUSBDevice::HandleMessage(platform::WindowHandle,
+                                                  platform::MessageId message, platform::WParam,
+                                                  platform::LParam) {
+    if (message == kMsgParameterReadRequest && selector_entry_ != nullptr) {
+        selector_entry_->StartParameterRead();
+    }
+    return 0;
+}
+
+void CTalvexUSBDevice::SetMainWindow(platform::UiLoop* loop, platform::WindowHandle window) {
+    if (loop_ != nullptr && notice_window_ != 0) {
+        loop_->DestroyWindow(notice_window_);
+        notice_window_ = 0;
+    }
+    loop_ = loop;
+    main_window_ = window;
+    if (loop_ != nullptr) {
+        notice_window_ = loop_->CreateWindow(this);
+    }
+}
+
+void CTalvexUSBDevice::SetKeyCount(int count) {
+    count = std::max(count, 0);
+    if (count != key_count_) {
+        key_count_ = count;
+        key_buttons_.resize(static_cast<std::size_t>(count), nullptr);
+    }
+}
+
+void CTalvexUSBDevice::SetLedCount(int count) {
+    count = std::max(count, 0);
+    const auto size = static_cast<std::size_t>(count);
+    if (count != led_count_) {
+        led_count_ = count;
+        led_buttons_.resize(size, nullptr);
+    }
+    colors_.SetCount(size);
+    std::lock_guard lock(light_data_lock_);
+    led_layers_.assign(size, {});
+}
+
+void CTalvexUSBDevice::SetPowerValue(int value) {
+    power_value_ = value;
+    if (power_entry_ != nullptr) {
+        power_entry_->ShowPowerLayout(power_value_ != 0);
+    }
+}
+
+void CTalvexUSBDevice::LinkPowerEntry(IDevicePowerEntry* entry) {
+    power_entry_ = entry;
+    SetPowerValue(power_value_);
+}
+
+dui::Control* CTalvexUSBDevice::KeyButton(int index) const {
+    return index >= 0 && static_cast<std::size_t>(index) < key_buttons_.size()
+               ? key_buttons_[static_cast<std::size_t>(index)]
+               : nullptr;
+}
+
+dui::Control* CTalvexUSBDevice::LedButton(int index) const {
+    return index >= 0 && static_cast<std::size_t>(index) < led_buttons_.size()
+               ? led_buttons_[static_cast<std::size_t>(index)]
+               : nullptr;
+}
+
+void CTalvexUSBDevice::AttachIdentity(const discovery::SupportedDeviceRecord& record) {
+    identity_ = record;
+    kind_ = record.kind;
+    channel_role_ = record.channel_role;
+}
+
+void CTalvexUSBDevice::SetHostLightControl(bool on) {
+    host_light_control_.store(on);
+    if (on && kind_ == discovery::DEVICE_KEYBOARD) {
+        primary_.SendLightControl();
+    }
+}
+
+CTalvexUSBDevice::LightParameters CTalvexUSBDevice::LightParams() const {
+    const std::uint32_t first = light_words_[0].load(std::memory_order_relaxed);
+    const std::uint32_t second = light_words_[1].load(std::memory_order_relaxed);
+    LightParameters params;
+    params.mode = ByteOf(first, 0);
+    params.brightness = ByteOf(first, 1);
+    params.speed = ByteOf(first, 2);
+    params.direction = ByteOf(first, 3);
+    params.colourful = ByteOf(second, 0);
+    params.red = ByteOf(second, 1);
+    params.green = ByteOf(second, 2);
+    params.blue = ByteOf(second, 3);
+    params.third = light_words_[2].load(std::memory_order_relaxed);
+    params.fourth = light_words_[3].load(std::memory_order_relaxed);
+    return params;
+}
+
+void CTalvexUSBDevice::SetLightParameters(std::uint32_t first, std::uint32_t second,
+                                          std::uint32_t third, std::uint32_t fourth) {
+    light_words_[0].store(first, std::memory_order_relaxed);
+    light_words_[1].store(second, std::memory_order_relaxed);
+    light_words_[2].store(third, std::memory_order_relaxed);
+    light_words_[3].store(fourth, std::memory_order_relaxed);
+}
+
+std::filesystem::path CTalvexUSBDevice::DefaultDataPath() const {
+    return platform::ProgramFolder() / "DefaultData" / (label_ + ".Json");
+}
+
+std::filesystem::path CTalvexUSBDevice::UserDataFolder() const {
+    const std::filesystem::path folder = platform::LocalAppDataFolder() / "Calvorn" / label_;
+    platform::CreateFolders(folder);
+    return folder;
+}
+
+void CTalvexUSBDevice::BindPage() {
+    if (page_layout_path_.empty()) {
+        SetKeyCount(0);
+        SetLedCount(0);
+        return;
+    }
+    key_selection_panel_ = nullptr;
+    for (int i = 0; i < GetCount(); ++i) {
+        if (GetItemAt(i)->GetClass() == "SelectPanel") {
+            key_selection_panel_ = GetItemAt(i);
+            break;
+        }
+    }
+    auto* panel = dynamic_cast<dui::Container*>(key_selection_panel_);
+    if (panel == nullptr) {
+        return;
+    }
+    for (int i = 0; i < panel->GetCount(); ++i) {
+        dui::Control* button = panel->GetItemAt(i);
+        if (button->GetClass() != "DeviceKeyButton") {
+            continue;
+        }
+        if (const auto key = IndexFor(button->GetName(), "key_", key_buttons_.size())) {
+            key_buttons_[*key] = button;
+        }
+        if (const auto led = IndexFor(button->GetUserData(), "light_", led_buttons_.size())) {
+            led_buttons_[*led] = button;
+            if (auto* light = dynamic_cast<ILedButton*>(button)) {
+                light->SetLightColor(kLedButtonWhite, kLedButtonFullBrightness, true);
+            }
+        }
+    }
+}
+
+void CTalvexUSBDevice::SetLedColour(int index, LedColor colour) {
+    if (index >= 0 && index < led_count_) {
+        colors_.Set(static_cast<std::size_t>(index), colour);
+    }
+}
+
+LedColor CTalvexUSBDevice::GetLedColour(int index) const {
+    if (index < 0 || index >= led_count_) {
+        return {};
+    }
+    return colors_.Get(static_cast<std::size_t>(index));
+}
+
+void CTalvexUSBDevice::PollPowerStatus() {
+    if (!primary_.IsOpen()) {
+        return;
+    }
+    std::array<std::uint8_t, kPowerStatusBytes> status{};
+    if (primary_.ReadParamWindow(status, 0) != transport::RESULT_OK) {
+        return;
+    }
+    status[3] = primary_.LongTimeout() ? 1 : 0;
+    if (power_entry_ != nullptr) {
+        power_entry_->ShowStatus(status);
+    }
+    SendToMainWindow(kMsgDevicePowerStatus, status[4], 0);
+}
+
+int CTalvexUSBDevice::WriteKeyTable(int, std::span<const std::uint32_t>) {
+    return 0;
+}
+
+int CTalvexUSBDevice::WriteKeyList(int) {
+    return 0;
+}
+
+int CTalvexUSBDevice::WriteParameters(int, int, int, int, int) {
+    return 0;
+}
+
+void CTalvexUSBDevice::SelectFunctionTab(int tab) {
+    function_tab_ = tab;
+    if (function_switch_ == nullptr) {
+        function_switch_ = FindSubControl("device_function_switch");
+    }
+    if (key_function_switch_ == nullptr) {
+        key_function_switch_ = FindSubControl("device_key_function_switch");
+    }
+    if (function_switch_ == nullptr || key_function_switch_ == nullptr) {
+        return;
+    }
+    struct Switch {
+        int function = 0;
+        int key_function = -1;  // -1 leaves the key-function switch alone
+        const char* style = nullptr;
+    };
+    const bool keyboard_or_mouse =
+        kind_ == discovery::DEVICE_KEYBOARD || kind_ == discovery::DEVICE_MOUSE;
+    Switch target;
+    switch (tab) {
+        case 1:
+            target = {0, 0, "light_bk_style"};
+            break;
+        case 2:
+            target = {0, 1, "key_bk_style"};
+            break;
+        case 3:
+            target = {1, -1, "macro_bk_style"};
+            break;
+        case 4:
+            target = keyboard_or_mouse ? Switch{3, -1, "function_bk_style"} : Switch{0, 2, nullptr};
+            break;
+        case 5:
+            target = {2, -1, nullptr};
+            break;
+        case 6:
+            target = {0, 1, nullptr};
+            break;
+        case 7:
+            target = {0, 2, nullptr};
+            break;
+        case 8:
+            target = {1, -1, nullptr};
+            break;
+        default:
+            target = {0, 0, nullptr};
+            break;
+    }
+    SelectTab(function_switch_, target.function);
+    if (target.key_function >= 0) {
+        SelectTab(key_function_switch_, target.key_function);
+    }
+    if (target.style != nullptr) {
+        function_switch_->SetAttribute("style", target.style);
+    }
+}
+
+bool CTalvexUSBDevice::StartLightThread(platform::ThreadSlot::Body body) {
+    return light_thread_.Start(std::move(body));
+}
+
+platform::LResult CTalvexUSBDevice::SendToMainWindow(platform::MessageId message,
+                                                     platform::WParam wparam,
+                                                     platform::LParam lparam) {
+    if (loop_ == nullptr || main_window_ == 0) {
+        return 0;
+    }
+    return loop_->SendMessage(main_window_, message, wparam, lparam);
+}
+
+}  // namespace calvorn::device
