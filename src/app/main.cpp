@@ -4,6 +4,7 @@
 #include <variant>
 #include <vector>
 
+#include "app/gui_app.h"
 #include "platform/ipc_endpoint.h"
 #include "shell/command_line.h"
 
@@ -34,6 +35,5 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    std::puts("calvorn: the main window is not built yet; try --help.");
-    return 0;
+    return calvorn::app::RunGui(options, argc, argv);
 }

@@ -1,0 +1,136 @@
+#include "app/gui_app.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QTimer>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+#include "app/qt_window_frame.h"
+#include "dui/ui_context.h"
+#include "platform/folders.h"
+#include "platform/instance_lock.h"
+#include "platform/ipc_endpoint.h"
+#include "platform/trace.h"
+#include "platform/ui_loop.h"
+#include "qt/host_window.h"
+#include "qt/private_fonts.h"
+#include "qt/qt_loop_driver.h"
+#include "qt/tray_icon.h"
+#include "shell/main_wnd.h"
+#include "shell/registered_messages.h"
+#include "ui/controls/custom_controls.h"
+
+namespace calvorn::app {
+namespace {
+
+constexpr std::array<std::string_view, 4> kPrivateFontFiles = {
+    "Font/Simplified_Chinese.ttf", "Font/Varnhelm-Regular.otf", "Font/NotoSansThai-Regular.ttf",
+    "Font/NotoSansCJKtc-Regular.otf"};
+
+// Time the window gets to lay itself out and paint before a screenshot is taken.
+constexpr int kScreenshotDelayMs = 400;
+
+bool HasDisplay() {
+    return std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr ||
+           std::getenv("QT_QPA_PLATFORM") != nullptr;
+}
+
+}  // namespace
+
+int RunGui(const shell::CommandLineOptions& options, int argc, char** argv) {
+    if (!HasDisplay()) {
+        if (!options.screenshot) {
+            std::fprintf(stderr,
+                         "calvorn: no display found. Start it from a desktop session, or set "
+                         "QT_QPA_PLATFORM=offscreen (with --screenshot FILE to see the window).\n");
+            return 1;
+        }
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(
+        QString::fromUtf8(shell::kProductName.data(), shell::kProductName.size()));
+    QApplication::setQuitOnLastWindowClosed(false);  // the program lives on in the tray
+
+    const std::filesystem::path program_folder = platform::ProgramFolder();
+    qt::PrivateFonts fonts;
+    fonts.Load(program_folder, kPrivateFontFiles);
+
+    shell::RegisteredMessages messages;
+    messages.instance_activate = shell::RegisterInstanceActivate();
+    platform::TraceFormat("软件标示：%u", messages.instance_activate);
+
+    platform::InstanceLock instance(shell::kProductName);
+    if (!instance.TryAcquire()) {
+        // Another Calvorn runs: ask it to come to the front and leave without a window.
+        platform::IpcSend(shell::kDefaultEndpoint, shell::kProductName, 0, 1);
+        return 0;
+    }
+
+    platform::UiLoop loop;
+    qt::QtLoopDriver driver(loop);
+    dui::UiContext context(loop, program_folder / "skin");
+    context.Resources().LoadIndex("res.xml");
+    ui::RegisterCustomControls(context.Factory());
+    shell::RegisterCooperationMessages(messages);
+
+    shell::CMainWnd main_window(context, messages);
+    if (!main_window.Create()) {
+        std::fprintf(stderr, "calvorn: cannot build the main window from %s\n",
+                     (program_folder / "skin").c_str());
+        return 1;
+    }
+    qt::HostWindow host(main_window.Manager(), qt::HostWindow::Kind::kTopLevel);
+    host.setWindowTitle(QStringLiteral("Calvorn"));
+    host.setWindowIcon(qt::MakeAppIcon());
+    host.SetCaptionHeight(main_window.Manager().Scale(52));
+    QtWindowFrame frame(host, [&loop] { loop.Quit(0); });
+    main_window.AttachFrame(&frame);
+    host.SetCloseHandler([&frame] { frame.Hide(); });
+
+    platform::IpcEndpoint endpoint(loop, main_window.Handle());
+    endpoint.Admit(shell::kProductName);
+    endpoint.Admit(shell::kUpdateProgressName);
+    endpoint.Admit(shell::kLightControlStateName);
+    endpoint.Admit(shell::kDeviceTableQueryName);
+    endpoint.Listen(shell::kDefaultEndpoint);
+
+    qt::TrayIcon tray(
+        qt::MakeAppIcon(), QStringLiteral("Calvorn"), [&loop, &main_window](long mouse_message) {
+            loop.PostMessage(main_window.Handle(), shell::kMsgTrayIcon, 0, mouse_message);
+        });
+
+    host.CenterOnScreen();
+    if (!options.hidden) {
+        host.show();
+    }
+
+    int exit_code = 0;
+    if (options.screenshot) {
+        const QString file = QString::fromStdString(*options.screenshot);
+        QTimer::singleShot(kScreenshotDelayMs, &host, [&, file] {
+            loop.RunUntilIdle();
+            if (!host.Render().save(file, "PNG")) {
+                std::fprintf(stderr, "calvorn: cannot write the screenshot %s\n",
+                             options.screenshot->c_str());
+                exit_code = 1;
+            }
+            loop.Quit(exit_code);
+        });
+    }
+    if (options.exit_after) {
+        QTimer::singleShot(static_cast<int>(options.exit_after->count()), &host,
+                           [&loop] { loop.Quit(0); });
+    }
+
+    const int loop_result = QApplication::exec();
+    endpoint.Close();
+    loop.Shutdown();
+    return exit_code != 0 ? exit_code : loop_result;
+}
+
+}  // namespace calvorn::app
