@@ -1,0 +1,84 @@
+#pragma once
+
+// `CDeviceOptionUI` ("DeviceOption"): a device's entry in the device selector. It shows the
+// device's name, selects the device's page through its "device_select" option (bound to the
+// page's tab layout and put in the selector's option group), carries the synchronise check
+// "synchro_device_select", and runs the device's timers on the UI thread:
+//   1001  once, 500 ms after Start(): `SyncFromDevice`, then, when the device's power value
+//         is not 0, the power poll;
+//   1002  once, 500 ms after StartParameterRead(): `ReadParameters`;
+//   1005  every 5000 ms while the primary channel is open: `PollPowerStatus`.
+// Children are looked up by name inside the entry; an operation whose child is missing does
+// nothing and a getter then returns its default.
+
+#include <string>
+#include <string_view>
+
+#include "device/device_base.h"
+#include "dui/control_factory.h"
+#include "dui/horizontal_layout.h"
+
+namespace calvorn::dui {
+class Option;
+}
+
+namespace calvorn::ui {
+
+inline constexpr std::uint32_t kTimerSyncFromDevice = 1001;
+inline constexpr std::uint32_t kTimerReadParameters = 1002;
+inline constexpr std::uint32_t kTimerPollPower = 1005;
+inline constexpr int kTimerStartDelayMs = 500;
+inline constexpr int kPowerPollPeriodMs = 5000;
+
+class CDeviceOptionUI : public dui::HorizontalLayout, public device::IDeviceSelectorEntry {
+public:
+    std::string_view GetClass() const override { return "DeviceOption"; }
+
+    void SetKind(int kind, int channel_role) override;
+    int Kind() const override { return kind_; }
+    int ChannelRole() const override { return channel_role_; }
+    void ShowSynchroCheck(bool shown) override;
+    void SetSynchronised(bool on) override;
+    bool IsSynchronised() const override;
+    void Select(bool selected) override;
+    bool IsSelected() const override;
+    void BindPage(std::string_view container_name, int index) override;
+    int PageIndex() const override;
+    std::string PageContainerName() const override;
+    void SetPowerLink(std::string_view container_name, int index) override;
+    int PowerIndex() const override { return power_index_; }
+    std::string PowerContainerName() const override { return power_container_; }
+    void SetGroup(std::string_view group) override;
+    void SetDeviceName(std::string_view name) override;
+    void LinkDevice(device::CTalvexUSBDevice* device) override;
+    device::CTalvexUSBDevice* Device() const override { return device_; }
+    void SetKeySelectionPanel(dui::Control* panel) override { key_selection_panel_ = panel; }
+    dui::Control* KeySelectionPanel() const { return key_selection_panel_; }
+    void Start() override;
+    void StartParameterRead() override;
+
+    void DoEvent(dui::UiEvent& event) override;
+
+private:
+    dui::Option* SynchroOption() const;
+    dui::Option* SelectOption() const;
+    // Runs the device operation of timer `id`; false for other ids.
+    bool RunTimer(std::uint32_t id);
+
+    int kind_ = 0;
+    int channel_role_ = 0;
+    device::CTalvexUSBDevice* device_ = nullptr;
+    dui::Control* key_selection_panel_ = nullptr;
+    std::string power_container_;
+    int power_index_ = -1;
+    // Children, looked up on first use.
+    mutable dui::Option* synchro_option_ = nullptr;
+    mutable dui::Option* select_option_ = nullptr;
+};
+
+// Registers `CDeviceOptionUI` and `CMpDevicePowerUI` with the control factory, so that the
+// layouts "XML\CustomControlXML\DeviceOption.xml" and "XML\CustomControlXML\MpDevicePower.xml"
+// build them.
+void RegisterDeviceEntryControls(dui::ControlFactory& factory);
+
+}  // namespace calvorn::ui
