@@ -393,6 +393,11 @@ void HostWindow::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void HostWindow::keyPressEvent(QKeyEvent* event) {
+    // Keys the native editor leaves unhandled (Enter, which it reports itself) bubble up here;
+    // they belong to the editor's control, which has already heard of them.
+    if (active_editor_ != nullptr && active_editor_->hasFocus()) {
+        return;
+    }
     if (const std::uint32_t key = ToVirtualKey(event->key()); key != 0) {
         manager_.OnKeyDown(key, ToModifiers(event->modifiers()));
     }

@@ -1,0 +1,88 @@
+#include "qt/host_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QTest>
+
+#include "dui/builder.h"
+#include "dui/dui_fixture.h"
+#include "dui/paint_manager.h"
+#include "dui/ui_context.h"
+#include "platform/ui_loop.h"
+
+namespace calvorn::qt {
+namespace {
+
+constexpr std::string_view kLayout = R"(
+<Window size="300,200">
+  <VerticalLayout name="root" bkcolor="#FF101010" inset="10,10,10,10" childpadding="10">
+    <Button name="okbtn" height="40" text="OK" bkcolor="#FF2EC5FF" textcolor="#FF000000"/>
+    <Edit name="name_edit" height="30" bkcolor="#FF202020" textcolor="#FFFFFFFF"/>
+    <Control/>
+  </VerticalLayout>
+</Window>)";
+
+class HostWindowTest : public ::testing::Test {
+protected:
+    HostWindowTest() : context(loop, skin.Root()) {
+        dui::Builder builder(manager);
+        manager.SetRoot(builder.BuildFromString(kLayout));
+        manager.AddNotifier(&log);
+        window = std::make_unique<HostWindow>(manager, HostWindow::Kind::kTopLevel);
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        manager.UpdateLayout();
+    }
+    ~HostWindowTest() override {
+        window.reset();
+        manager.RemoveNotifier(&log);
+    }
+
+    QPoint CentreOf(std::string_view name) {
+        const dui::Rect rect = manager.FindControl(name)->GetPos();
+        return QPoint((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    }
+
+    platform::UiLoop loop;
+    dui::testing::TempSkin skin;
+    dui::UiContext context;
+    dui::PaintManager manager{context};
+    dui::testing::NotifyLog log;
+    std::unique_ptr<HostWindow> window;
+};
+
+TEST_F(HostWindowTest, SizesItselfFromTheLayoutAndPaintsIt) {
+    EXPECT_EQ(window->size(), QSize(300, 200));
+    const QImage image = window->Render();
+    // The button's background along its top (clear of its text), the window's in the inset.
+    const dui::Rect ok = manager.FindControl("okbtn")->GetPos();
+    for (const int x : {ok.left, ok.left + 60, ok.right - 1}) {
+        EXPECT_EQ(image.pixelColor(x, ok.top + 2), QColor(0x2E, 0xC5, 0xFF)) << x;
+    }
+    EXPECT_EQ(image.pixelColor(3, 3), QColor(0x10, 0x10, 0x10));
+}
+
+TEST_F(HostWindowTest, ClickAtAButtonsScreenPositionSendsClick) {
+    QTest::mouseClick(window.get(), Qt::LeftButton, Qt::NoModifier, CentreOf("okbtn"));
+    EXPECT_EQ(log.Count("click", "okbtn"), 1);
+    QTest::mouseClick(window.get(), Qt::LeftButton, Qt::NoModifier, QPoint(150, 150));
+    EXPECT_EQ(log.Count("click"), 1);
+}
+
+TEST_F(HostWindowTest, TypingIntoAnEditSendsTextChanged) {
+    QTest::mouseClick(window.get(), Qt::LeftButton, Qt::NoModifier, CentreOf("name_edit"));
+    auto* editor = window->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->isVisible());
+    QTest::keyClicks(editor, "abc");
+    EXPECT_EQ(log.Count("textchanged", "name_edit"), 3);
+    EXPECT_EQ(manager.FindControl("name_edit")->GetText(), "abc");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(log.Count("return", "name_edit"), 1);
+}
+
+}  // namespace
+}  // namespace calvorn::qt
