@@ -84,9 +84,10 @@ public:
             return;
         }
         std::uint32_t word = records_[index].load(std::memory_order_relaxed);
-        while (!records_[index].compare_exchange_weak(
-            word, (word & 0x00FFFFFFu) | (static_cast<std::uint32_t>(brightness) << 24),
-            std::memory_order_relaxed)) {
+        while (word >> 24 != brightness &&
+               !records_[index].compare_exchange_weak(
+                   word, (word & 0x00FFFFFFu) | (static_cast<std::uint32_t>(brightness) << 24),
+                   std::memory_order_relaxed)) {
         }
     }
 

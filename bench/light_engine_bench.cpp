@@ -1,0 +1,117 @@
+// Cost of one light frame: one step of each keyboard effect over the 126 LEDs of a keyboard,
+// as the light thread renders it (effects whose renderers are not built draw the static
+// colour), and the base frame built from the colour array.
+//
+// After the Google Benchmark runs, one line per effect and a last line with the worst:
+//   RESULT effect=N ns_per_frame=X
+//   RESULT worst_ns_per_frame=X
+// The light thread steps an effect at most once per millisecond, so every figure should stay
+// far below 5000 ns.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+#include "device/light_engine.h"
+#include "device/light_keyboard_effects.h"
+
+namespace {
+
+using calvorn::device::ColorArray;
+using calvorn::device::KeyboardLightEffects;
+using calvorn::device::kLastKeyboardEffect;
+using calvorn::device::LightFrame;
+using calvorn::device::LightParameters;
+using calvorn::platform::Millis;
+
+constexpr std::size_t kKeyboardLeds = 126;
+
+LightParameters EffectParameters(std::uint8_t effect) {
+    LightParameters light;
+    light.mode = effect;
+    light.brightness = 5;
+    light.speed = 4;  // blinks toggle most often
+    light.direction = 1;
+    light.colorful = 1;
+    light.red = 200;
+    light.green = 100;
+    light.blue = 50;
+    return light;
+}
+
+// Renders `frames` steps of `effect`, one simulated millisecond apart.
+void RenderFrames(KeyboardLightEffects& effects, ColorArray& colors, const LightParameters& light,
+                  std::int64_t frames, Millis& now) {
+    for (std::int64_t i = 0; i < frames; ++i) {
+        now += Millis(1);
+        effects.Render(colors, light, now);
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_KeyboardEffect(benchmark::State& state) {
+    KeyboardLightEffects effects;
+    ColorArray colors(kKeyboardLeds);
+    const LightParameters light = EffectParameters(static_cast<std::uint8_t>(state.range(0)));
+    Millis now(1'000'000);
+    for (auto _ : state) {
+        RenderFrames(effects, colors, light, 1, now);
+    }
+}
+BENCHMARK(BM_KeyboardEffect)->DenseRange(0, kLastKeyboardEffect);
+
+void BM_BuildLightFrame(benchmark::State& state) {
+    ColorArray colors(kKeyboardLeds);
+    colors.Fill({200, 100, 50, 204});
+    LightFrame frame;
+    for (auto _ : state) {
+        calvorn::device::BuildLightFrame(colors, frame);
+        benchmark::DoNotOptimize(frame);
+    }
+}
+BENCHMARK(BM_BuildLightFrame);
+
+// The best of several timed runs, so a preempted run on a shared machine does not count.
+double NsPerFrame(std::uint8_t effect) {
+    constexpr std::int64_t kFrames = 20000;
+    constexpr int kRuns = 7;
+    KeyboardLightEffects effects;
+    ColorArray colors(kKeyboardLeds);
+    const LightParameters light = EffectParameters(effect);
+    Millis now(1'000'000);
+    RenderFrames(effects, colors, light, kFrames, now);  // warm up
+    double best = 1e300;
+    for (int run = 0; run < kRuns; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        RenderFrames(effects, colors, light, kFrames, now);
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        best = std::min(best, std::chrono::duration<double, std::nano>(elapsed).count() / kFrames);
+    }
+    return best;
+}
+
+void PrintResults() {
+    double worst = 0;
+    for (int effect = 0; effect <= kLastKeyboardEffect; ++effect) {
+        const double ns = NsPerFrame(static_cast<std::uint8_t>(effect));
+        worst = std::max(worst, ns);
+        std::printf("RESULT effect=%d ns_per_frame=%.1f\n", effect, ns);
+    }
+    std::printf("RESULT worst_ns_per_frame=%.1f\n", worst);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    PrintResults();
+    return 0;
+}
