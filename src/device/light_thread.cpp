@@ -8,14 +8,6 @@ namespace calvorn::device {
 
 using platform::Millis;
 
-void LightPacer::Restart(Millis now) {
-    if (!running_) {
-        last_compose_ = now;
-    }
-    running_ = true;
-    next_step_ = now;
-}
-
 Millis LightPacer::Turn(LightTarget& target, Millis now) {
     if (!target.PrimaryChannelOpen()) {
         running_ = false;
@@ -27,28 +19,36 @@ Millis LightPacer::Turn(LightTarget& target, Millis now) {
         return kHoldPoll;
     }
     const LightParameters light = target.CurrentLight();
-    if (!running_ || light != light_) {
-        // A new effect (or new settings) starts with a step at once.
-        Restart(now);
-        light_ = light;
+    // A new effect (or new settings) steps at once, even where the old settings would have
+    // drawn the same frame for a while.
+    const bool restart = !running_ || light != light_;
+    if (!running_) {
+        last_compose_ = now;
     }
+    running_ = true;
+    light_ = light;
+
     const LightPlan plan = target.PlanFor(light, now);
     const Millis period{std::max<std::uint32_t>(plan.period_ms, 1)};
     Millis wait = kSteadyRedraw;
     if (plan.steady) {
         target.RenderStep(light, now);
-        next_step_ = now + period;
     } else {
-        if (plan.unchanged_until && *plan.unchanged_until > next_step_) {
-            next_step_ = *plan.unchanged_until;
-        }
-        if (now >= next_step_) {
+        if (restart) {
+            target.RenderStep(light, now);
+            next_step_ = now + period;
+        } else if (now >= next_step_) {
             const auto due = static_cast<std::uint64_t>((now - next_step_) / period) + 1;
             const auto steps = std::min<std::uint64_t>(due, kMaxCatchUpSteps);
             for (std::uint64_t i = 0; i < steps; ++i) {
                 target.RenderStep(light, now);
             }
             next_step_ += period * static_cast<Millis::rep>(due);
+        }
+        // Steps that would draw the same frame are skipped (the plan after this turn's steps).
+        const std::optional<Millis> unchanged_until = target.PlanFor(light, now).unchanged_until;
+        if (unchanged_until && *unchanged_until > next_step_) {
+            next_step_ = *unchanged_until;
         }
         wait = next_step_ - now;
     }

@@ -80,8 +80,6 @@ public:
     platform::Millis Turn(LightTarget& target, platform::Millis now);
 
 private:
-    void Restart(platform::Millis now);
-
     bool running_ = false;  // false until the first turn and after an idle stretch
     LightParameters light_;
     platform::Millis next_step_{0};

@@ -111,11 +111,24 @@ TEST(LightPacerTest, UnchangedFramesAreSkippedUntilTheirEnd) {
     target.plan = Periodic(0);
     target.plan.unchanged_until = kStart + Millis(300);
     LightPacer pacer;
+    // The first turn draws; the frame then stays as it is until +300.
     EXPECT_EQ(pacer.Turn(target, kStart), LightPacer::kMaxSleep);
     EXPECT_EQ(pacer.Turn(target, kStart + Millis(290)), Millis(10));
-    EXPECT_EQ(target.steps.load(), 0);
+    EXPECT_EQ(target.steps.load(), 1);
     pacer.Turn(target, kStart + Millis(300));
-    EXPECT_EQ(target.step_times, (std::vector<Millis>{kStart + Millis(300)}));
+    EXPECT_EQ(target.step_times, (std::vector<Millis>{kStart, kStart + Millis(300)}));
+
+    // New settings draw at once even inside such a stretch.
+    target.plan.unchanged_until = kStart + Millis(5000);
+    pacer.Turn(target, kStart + Millis(301));  // the step that was due at +301
+    pacer.Turn(target, kStart + Millis(310));  // nothing: unchanged until +5000
+    EXPECT_EQ(target.steps.load(), 3);
+    LightParameters light;
+    light.red = 9;
+    target.light.Store(light);
+    pacer.Turn(target, kStart + Millis(320));
+    EXPECT_EQ(target.step_times.back(), kStart + Millis(320));
+    EXPECT_EQ(target.steps.load(), 4);
 }
 
 TEST(LightPacerTest, AnimatedLayersKeepTheThreadAwakeEachMillisecond) {
