@@ -19,6 +19,8 @@ constexpr platform::MessageId kMsgParameterReadRequest = platform::kMsgUser + 1;
 constexpr int kStopPollMs = 1;
 
 constexpr std::uint32_t kLedButtonWhite = 0xFFFFFF;
+// How long light frames are not streamed after a stream failed.
+constexpr platform::Millis kStreamBackOff{200};
 constexpr int kLedButtonFullBrightness = 255;
 
 struct IndexedName {
@@ -55,10 +57,6 @@ std::optional<std::size_t> IndexFor(const std::string& text, std::string_view pr
         return std::nullopt;
     }
     return static_cast<std::size_t>(split->number);
-}
-
-std::uint8_t ByteOf(std::uint32_t word, int byte) {
-    return static_cast<std::uint8_t>(word >> (8 * byte));
 }
 
 void SelectTab(dui::Control* control, int index) {
@@ -245,21 +243,11 @@ void CTalvexUSBDevice::SetHostLightControl(bool on) {
     }
 }
 
-CTalvexUSBDevice::LightParameters CTalvexUSBDevice::LightParams() const {
-    const std::uint32_t first = light_words_[0].load(std::memory_order_relaxed);
-    const std::uint32_t second = light_words_[1].load(std::memory_order_relaxed);
-    LightParameters params;
-    params.mode = ByteOf(first, 0);
-    params.brightness = ByteOf(first, 1);
-    params.speed = ByteOf(first, 2);
-    params.direction = ByteOf(first, 3);
-    params.colourful = ByteOf(second, 0);
-    params.red = ByteOf(second, 1);
-    params.green = ByteOf(second, 2);
-    params.blue = ByteOf(second, 3);
-    params.third = light_words_[2].load(std::memory_order_relaxed);
-    params.fourth = light_words_[3].load(std::memory_order_relaxed);
-    return params;
+LightParameters CTalvexUSBDevice::LightParams() const {
+    return LightParameters::FromWords(light_words_[0].load(std::memory_order_relaxed),
+                                      light_words_[1].load(std::memory_order_relaxed),
+                                      light_words_[2].load(std::memory_order_relaxed),
+                                      light_words_[3].load(std::memory_order_relaxed));
 }
 
 void CTalvexUSBDevice::SetLightParameters(std::uint32_t first, std::uint32_t second,
@@ -325,6 +313,49 @@ LedColor CTalvexUSBDevice::GetLedColour(int index) const {
         return {};
     }
     return colors_.Get(static_cast<std::size_t>(index));
+}
+
+void CTalvexUSBDevice::RenderBlink() {
+    renderer_.RenderBlink(colors_, LightParams(), DeviceClock().Now());
+}
+
+void CTalvexUSBDevice::RenderBlink4() {
+    renderer_.RenderBlink4(colors_, LightParams(), DeviceClock().Now());
+}
+
+void CTalvexUSBDevice::SendLightFrame() {
+    if (!host_light_control_.load()) {
+        return;
+    }
+    BuildLightFrame(colors_, frame_);
+    const int count = std::min(led_count_, static_cast<int>(led_buttons_.size()));
+    for (int i = 0; i < count; ++i) {
+        dui::Control* button = led_buttons_[static_cast<std::size_t>(i)];
+        auto* light = dynamic_cast<ILedButton*>(button);
+        if (light != nullptr && button->IsVisible()) {
+            const LedColor colour = colors_.Get(static_cast<std::size_t>(i));
+            light->SetLightColor(ButtonColorValue(colour), colour.brightness, true);
+        }
+    }
+    if (primary_.LongTimeout()) {
+        return;
+    }
+    // A failing device is given a rest instead of a frame every 50 ms; the UI thread is not
+    // held up meanwhile.
+    const platform::Millis now = DeviceClock().Now();
+    if (now < stream_paused_until_) {
+        return;
+    }
+    const int result = primary_.StreamLightFrame(std::span(frame_.bytes.data(), frame_.size));
+    if (result != transport::RESULT_OK) {
+        stream_paused_until_ = now + kStreamBackOff;
+    }
+}
+
+void CTalvexUSBDevice::DecayReactive(int key, bool fine) {
+    if (key >= 0) {
+        reactive_.DecayReactive(static_cast<std::size_t>(key), fine);
+    }
 }
 
 void CTalvexUSBDevice::PollPowerStatus() {
@@ -413,6 +444,13 @@ void CTalvexUSBDevice::SelectFunctionTab(int tab) {
 
 bool CTalvexUSBDevice::StartLightThread(platform::ThreadSlot::Body body) {
     return light_thread_.Start(std::move(body));
+}
+
+const platform::Clock& CTalvexUSBDevice::DeviceClock() const {
+    if (loop_ != nullptr) {
+        return loop_->GetClock();
+    }
+    return platform::SteadyClock::Instance();
 }
 
 platform::LResult CTalvexUSBDevice::SendToMainWindow(platform::MessageId message,

@@ -37,6 +37,9 @@
 
 #include "device/color_array.h"
 #include "device/device_base.h"
+#include "device/light_engine.h"
+#include "device/light_parameters.h"
+#include "device/light_reactive.h"
 #include "discovery/supported_devices.h"
 #include "dui/horizontal_layout.h"
 #include "hid/hid_backend.h"
@@ -63,22 +66,6 @@ inline constexpr std::size_t kPowerStatusBytes = 6;
 
 class CTalvexUSBDevice : public dui::HorizontalLayout, public platform::MessageHandler {
 public:
-    // The four light words as bytes: mode, brightness level, speed, direction; colourful
-    // flag, static red, green, blue; then the two kind-specific words (the custom-light slot
-    // among them).
-    struct LightParameters {
-        std::uint8_t mode = 0;
-        std::uint8_t brightness = 0;
-        std::uint8_t speed = 0;
-        std::uint8_t direction = 0;
-        std::uint8_t colourful = 0;
-        std::uint8_t red = 0;
-        std::uint8_t green = 0;
-        std::uint8_t blue = 0;
-        std::uint32_t third = 0;
-        std::uint32_t fourth = 0;
-    };
-
     // The backend must outlive the device.
     explicit CTalvexUSBDevice(hid::HidBackend& backend);
     // Stops the `SyncThread` and the light thread and closes both channels.
@@ -175,6 +162,19 @@ public:
     virtual void BindPage();
     // Refreshes the page from the profile. Base: nothing, 0.
     virtual int RefreshPage() { return 0; }
+    // The base renderers: one step of the effect into the colour array, from the light
+    // parameters. Light thread only (the renderer state belongs to it).
+    virtual void RenderBreathing() { renderer_.RenderBreathing(colors_, LightParams()); }
+    virtual void RenderBreathing4() { renderer_.RenderBreathing4(colors_, LightParams()); }
+    virtual void RenderStatic() { LightRenderer::RenderStatic(colors_, LightParams()); }
+    virtual void RenderSpectrum() { renderer_.RenderSpectrum(colors_, LightParams()); }
+    virtual void RenderBlink();
+    virtual void RenderBlink4();
+    virtual void RenderOff() { LightRenderer::RenderOff(colors_); }
+    // While host light control is on: gives every visible LED button its record's colour
+    // and brightness, and streams the frame on the primary channel (not over wireless
+    // links). After a failed stream no frame is streamed for 200 ms. UI thread.
+    virtual void SendLightFrame();
     // Colour record `index`, ignored outside 0..LED count - 1.
     virtual void SetLedColour(int index, LedColor colour);
     // Colour record `index`, or all zero outside 0..LED count - 1.
@@ -211,6 +211,11 @@ public:
     virtual void PrepareUserData() {}
     // Replaces the third key map with a copy of `map`.
     virtual void SetKeyMapC(const std::map<int, int>& map) { key_map_c_ = map; }
+    // Reactive lighting (see ReactiveBuffer).
+    virtual void DecayReactive(int key, bool fine);
+    virtual void TriggerReactive() { reactive_.TriggerReactive(); }
+    virtual void ShiftReactiveQueue(bool forward) { reactive_.ShiftReactiveQueue(forward); }
+    virtual void ClearReactive() { reactive_.ClearReactive(); }
     // Stores `tab` and switches the page's "device_function_switch" and
     // "device_key_function_switch" tab layouts (nothing while either is missing).
     virtual void SelectFunctionTab(int tab);
@@ -250,6 +255,12 @@ protected:
     std::array<std::uint8_t, kDeviceInfoBytes> device_info_{};
     // Light composition state, one record per LED, under LightDataLock().
     std::vector<std::array<std::uint8_t, kLedLayerRecordBytes>> led_layers_;
+    ReactiveBuffer& Reactive() { return reactive_; }
+    // The base renderers' state; light thread only.
+    LightRenderer& Renderer() { return renderer_; }
+    // The clock of the main window's loop (steady time without one).
+    const platform::Clock& DeviceClock() const;
+
     // Kind-specific key index maps.
     std::map<int, int> key_map_a_;
     std::map<int, int> key_map_b_;
@@ -294,6 +305,10 @@ private:
 
     ColorArray colors_;
     std::array<std::atomic<std::uint32_t>, 4> light_words_{};
+    LightRenderer renderer_;
+    ReactiveBuffer reactive_;
+    LightFrame frame_;  // UI thread
+    platform::Millis stream_paused_until_{0};
     std::mutex device_lock_;
     std::mutex light_data_lock_;
     std::atomic<bool> host_light_control_{true};

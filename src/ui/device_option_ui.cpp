@@ -133,9 +133,20 @@ bool CDeviceOptionUI::RunTimer(std::uint32_t id) {
             KillTimer(id);
             if (device_ != nullptr) {
                 device_->SyncFromDevice();
+                SetTimer(kTimerLightFrame, kFirstLightFrameMs);
                 if (device_->PowerValue() != 0) {
                     SetTimer(kTimerPollPower, kPowerPollPeriodMs);
                 }
+            }
+            return true;
+        case kTimerLightFrame:
+            KillTimer(id);
+            if (device_ != nullptr && device_->PrimaryChannel().IsOpen()) {
+                device_->SendLightFrame();
+                if (IsSelected() && device_->RepaintKeyPanel() && key_selection_panel_ != nullptr) {
+                    key_selection_panel_->Invalidate();
+                }
+                SetTimer(kTimerLightFrame, kLightFramePeriodMs);
             }
             return true;
         case kTimerReadParameters:

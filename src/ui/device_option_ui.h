@@ -4,8 +4,11 @@
 // device's name, selects the device's page through its "device_select" option (bound to the
 // page's tab layout and put in the selector's option group), carries the synchronise check
 // "synchro_device_select", and runs the device's timers on the UI thread:
-//   1001  once, 500 ms after Start(): `SyncFromDevice`, then, when the device's power value
-//         is not 0, the power poll;
+//   1001  once, 500 ms after Start(): `SyncFromDevice`, then the light frames and, when the
+//         device's power value is not 0, the power poll;
+//   1000  5 ms after that, then every 50 ms while the primary channel is open:
+//         `SendLightFrame`, and a repaint of the key-selection panel while the entry is
+//         selected and the device asks for it;
 //   1002  once, 500 ms after StartParameterRead(): `ReadParameters`;
 //   1005  every 5000 ms while the primary channel is open: `PollPowerStatus`.
 // Children are looked up by name inside the entry; an operation whose child is missing does
@@ -24,11 +27,14 @@ class Option;
 
 namespace calvorn::ui {
 
+inline constexpr std::uint32_t kTimerLightFrame = 1000;
 inline constexpr std::uint32_t kTimerSyncFromDevice = 1001;
 inline constexpr std::uint32_t kTimerReadParameters = 1002;
 inline constexpr std::uint32_t kTimerPollPower = 1005;
 inline constexpr int kTimerStartDelayMs = 500;
 inline constexpr int kPowerPollPeriodMs = 5000;
+inline constexpr int kFirstLightFrameMs = 5;
+inline constexpr int kLightFramePeriodMs = 50;
 
 class CDeviceOptionUI : public dui::HorizontalLayout, public device::IDeviceSelectorEntry {
 public:

@@ -195,19 +195,51 @@ TEST_F(DeviceTest, LedColoursExistOnlyWithinTheLedCount) {
     EXPECT_EQ(device->GetLedColour(4), LedColor{});
 }
 
-TEST_F(DeviceTest, LightParametersUnpackTheFourWords) {
-    device->SetLightParameters(0x04030201, 0x30201001, 7, 9);
-    const CTalvexUSBDevice::LightParameters params = device->LightParams();
-    EXPECT_EQ(params.mode, 1);
-    EXPECT_EQ(params.brightness, 2);
-    EXPECT_EQ(params.speed, 3);
-    EXPECT_EQ(params.direction, 4);
-    EXPECT_EQ(params.colourful, 0x01);
-    EXPECT_EQ(params.red, 0x10);
-    EXPECT_EQ(params.green, 0x20);
-    EXPECT_EQ(params.blue, 0x30);
-    EXPECT_EQ(params.third, 7u);
-    EXPECT_EQ(params.fourth, 9u);
+TEST_F(DeviceTest, StaticLightReachesTheButtonsAndTheKeyboard) {
+    const auto paths = Plug();
+    device->SetPageLayoutPath("XML\\DeviceXml\\keyboarddevice.xml");
+    device->SetKeyCount(6);
+    device->SetLedCount(6);
+    auto* panel = static_cast<TestSelectPanel*>(device->Add(std::make_unique<TestSelectPanel>()));
+    auto button = std::make_unique<TestKeyButton>();
+    button->SetUserData("light_2");
+    auto* lit = static_cast<TestKeyButton*>(panel->Add(std::move(button)));
+    device->BindPage();
+    ASSERT_TRUE(device->PrimaryChannel().Open(paths.first));
+
+    // Mode 3, brightness level 5, static colour (10, 20, 30).
+    device->SetLightParameters(0x00000503, 0x1E140A00, 0, 0);
+    EXPECT_EQ(device->LightParams().brightness, 5);
+    EXPECT_EQ(device->LightParams().blue, 30);
+    device->RenderStatic();
+    EXPECT_EQ(device->GetLedColour(4), (LedColor{10, 20, 30, 255}));
+
+    device->SendLightFrame();
+    const sim::SimMemory memory = keyboards.Keyboard(0).Memory();
+    EXPECT_EQ(memory.frames_received, 1u);
+    for (std::size_t led = 0; led < 6; ++led) {
+        EXPECT_EQ(memory.light_frame[3 * led], 9) << led;
+        EXPECT_EQ(memory.light_frame[3 * led + 1], 19) << led;
+        EXPECT_EQ(memory.light_frame[3 * led + 2], 29) << led;
+    }
+    ASSERT_TRUE(lit->light.has_value());
+    EXPECT_EQ(lit->light->colour, 10u | (30u << 8) | (20u << 16));
+    EXPECT_EQ(lit->light->brightness, 255);
+
+    // Over a wireless link the buttons follow, nothing is streamed.
+    device->PrimaryChannel().SetLongTimeout(true);
+    device->RenderOff();
+    device->SendLightFrame();
+    EXPECT_EQ(lit->light->brightness, 0);
+    EXPECT_EQ(keyboards.Keyboard(0).Memory().frames_received, 1u);
+
+    // Without host light control nothing happens at all.
+    device->PrimaryChannel().SetLongTimeout(false);
+    device->SetHostLightControl(false);
+    device->RenderStatic();
+    device->SendLightFrame();
+    EXPECT_EQ(lit->light->brightness, 0);
+    EXPECT_EQ(keyboards.Keyboard(0).Memory().frames_received, 1u);
 }
 
 TEST_F(DeviceTest, HostLightControlIsSentToKeyboardsOnly) {

@@ -221,8 +221,10 @@ TEST_F(DeviceAttachTest, PluggedKeyboardGetsOnePageSetAndIsSelected) {
     EXPECT_EQ(device->syncs, 0);
     loop.AdvanceBy(Millis(1));
     EXPECT_EQ(device->syncs, 1);
-    loop.AdvanceBy(Millis(10'000));
+    // From then on light frames go out every 50 ms.
+    loop.AdvanceBy(Millis(1'000));
     EXPECT_EQ(device->syncs, 1);
+    EXPECT_GE(keyboard.Memory().frames_received, 19u);
 
     // A parameter-read notice from the keyboard leads to ReadParameters 500 ms later.
     ASSERT_TRUE(keyboard.SendSyncRequest());
@@ -266,6 +268,11 @@ TEST_F(DeviceAttachTest, SelectionFollowsPlugAndUnplugOfTwoKeyboards) {
     EXPECT_EQ(a->panel.calls.back(), true);
     EXPECT_EQ(b->panel.calls.back(), true);
 
+    loop.AdvanceBy(Millis(600));
+    EXPECT_EQ(a->syncs, 1);
+    EXPECT_EQ(b->syncs, 1);
+    EXPECT_TRUE(loop.HasTimer(static_cast<dui::Control*>(EntryOf(b)), ui::kTimerLightFrame));
+
     // Only one entry synchronised: the next selection change turns the check off.
     EntryOf(a)->SetSynchronised(true);
 
@@ -284,6 +291,9 @@ TEST_F(DeviceAttachTest, SelectionFollowsPlugAndUnplugOfTwoKeyboards) {
 
     keyboards.Unplug(second);
     Scan();
+    // The light frames end with the primary channel.
+    loop.AdvanceBy(Millis(100));
+    EXPECT_FALSE(loop.HasTimer(static_cast<dui::Control*>(EntryOf(b)), ui::kTimerLightFrame));
     EXPECT_EQ(selected_hidden, 2);
     EXPECT_FALSE(Shown(b));
     EXPECT_TRUE(NoticeShown());
