@@ -70,10 +70,15 @@ TEST_F(CalvornExecutableTest, InformationalOptions) {
     const Outcome help = Calvorn({"--help"});
     EXPECT_EQ(help.exit_code, 0);
     EXPECT_TRUE(help.out.starts_with("Usage: calvorn")) << help.out;
+}
 
+TEST_F(CalvornExecutableTest, WithoutADisplayTheWindowedStartExplainsItself) {
+    ScopedEnv no_x{"DISPLAY", std::nullopt};
+    ScopedEnv no_wayland{"WAYLAND_DISPLAY", std::nullopt};
+    ScopedEnv no_platform{"QT_QPA_PLATFORM", std::nullopt};
     const Outcome plain = Calvorn({});
-    EXPECT_EQ(plain.exit_code, 0);
-    EXPECT_EQ(std::count(plain.out.begin(), plain.out.end(), '\n'), 1) << plain.out;
+    EXPECT_EQ(plain.exit_code, 1);
+    EXPECT_TRUE(plain.err.starts_with("calvorn: no display found.")) << plain.err;
 }
 
 TEST_F(CalvornExecutableTest, BadCommandLineExitsWithTwo) {
