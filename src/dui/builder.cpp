@@ -42,6 +42,7 @@ namespace {
 constexpr int kMaxIncludeDepth = 8;
 constexpr int kMaxNesting = 200;
 constexpr int kMaxIncludeCount = 100;
+constexpr int kMaxControls = 100'000;
 
 template <typename T>
 std::unique_ptr<Control> Make() {
@@ -223,11 +224,15 @@ private:
             BuildInclude(node, out, include_depth);
             return;
         }
+        if (TooMany()) {
+            return;
+        }
         std::unique_ptr<Control> control = Create(class_name);
         if (!control) {
             platform::TraceFormat("dui: unknown control class %s", Quoted(class_name).c_str());
             return;
         }
+        ++built_;
         if (const std::string* defaults = manager_.GetDefaultAttributes(class_name)) {
             ApplyAttributes(*control, *defaults);
         }
@@ -247,6 +252,9 @@ private:
     void BuildInclude(pugi::xml_node node, std::vector<std::unique_ptr<Control>>& out,
                       int include_depth) {
         const std::string_view source = node.attribute("source").value();
+        if (TooMany()) {
+            return;
+        }
         if (include_depth >= kMaxIncludeDepth) {
             TraceBuildFailure(source, "includes nested too deeply");
             return;
@@ -264,8 +272,22 @@ private:
         }
     }
 
+    // True, with one trace line per build, once the build made its maximum of controls.
+    bool TooMany() {
+        if (built_ < kMaxControls) {
+            return false;
+        }
+        if (!too_many_traced_) {
+            too_many_traced_ = true;
+            platform::Trace("dui: layout has too many controls");
+        }
+        return true;
+    }
+
     PaintManager& manager_;
     const CreateCallback& callback_;
+    int built_ = 0;
+    bool too_many_traced_ = false;
 };
 
 std::unique_ptr<Control> First(std::vector<std::unique_ptr<Control>> controls) {

@@ -154,6 +154,25 @@ TEST_F(BuilderTest, IncludeCyclesStopAtTheDepthLimit) {
     EXPECT_EQ(trace.Count("dui: cannot build layout \"loop.xml\": includes nested too deeply"), 1u);
 }
 
+TEST_F(BuilderTest, IncludeBombsStopAtTheControlLimit) {
+    skin.Write("a.xml",
+               R"(<VerticalLayout><Include source="b.xml" count="100"/></VerticalLayout>)");
+    skin.Write("b.xml",
+               R"(<VerticalLayout><Include source="c.xml" count="100"/></VerticalLayout>)");
+    std::string ten_controls = "<VerticalLayout>";
+    for (int i = 0; i < 10; ++i) {
+        ten_controls += "<Control/>";
+    }
+    skin.Write("c.xml", ten_controls + "</VerticalLayout>");  // 100 x 100 x 11 controls in all
+    platform::TraceCapture trace;
+    std::unique_ptr<Control> root = Builder(manager).Build("a.xml");
+    ASSERT_NE(root, nullptr);
+    int controls = 0;
+    root->Visit([&](Control&) { ++controls; });
+    EXPECT_LE(controls, 100'000);
+    EXPECT_EQ(trace.Count("dui: layout has too many controls"), 1u);
+}
+
 TEST_F(BuilderTest, WindowFontsAreScaledPerWindow) {
     Load(R"(
 <Window>
