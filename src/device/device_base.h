@@ -42,7 +42,7 @@ class IDeviceSelectorEntry {
 public:
     virtual ~IDeviceSelectorEntry() = default;
 
-    // Stores the kind and channel role; the entry picks its look from the kind.
+    // Stores the kind and channel role of the entry's device.
     virtual void SetKind(int kind, int channel_role) = 0;
     virtual int Kind() const = 0;
     virtual int ChannelRole() const = 0;

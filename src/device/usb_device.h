@@ -88,7 +88,8 @@ public:
     void SetPageLayoutPath(std::string_view path) { page_layout_path_ = path; }
     const std::string& PageLayoutPath() const { return page_layout_path_; }
     // The receiver of the device's messages. Also creates the device's notice window on the
-    // same loop, through which the `SyncThread` reaches the UI thread.
+    // same loop, through which the `SyncThread` reaches the UI thread. Set before the device's
+    // threads start: the light thread reads the loop's clock.
     void SetMainWindow(platform::UiLoop* loop, platform::WindowHandle window);
     platform::WindowHandle MainWindow() const { return main_window_; }
     void SetProfileName(std::string_view name) { profile_name_ = name; }
