@@ -50,7 +50,6 @@ protected:
     void ShowEditor();
     void HideEditor();
     void SetMultiLine(bool on) { multi_line_ = on; }
-    bool WantsReturn() const { return want_return_; }
 
 private:
     int max_char_ = 255;
