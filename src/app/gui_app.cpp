@@ -10,6 +10,8 @@
 
 #include "app/qt_window_frame.h"
 #include "dui/ui_context.h"
+#include "hid/hidraw_backend.h"
+#include "hid/virtual_hid_backend.h"
 #include "platform/folders.h"
 #include "platform/instance_lock.h"
 #include "platform/ipc_endpoint.h"
@@ -21,7 +23,9 @@
 #include "qt/tray_icon.h"
 #include "shell/main_wnd.h"
 #include "shell/registered_messages.h"
+#include "sim/simulated_keyboards.h"
 #include "ui/controls/custom_controls.h"
+#include "ui/device_option_ui.h"
 
 namespace calvorn::app {
 namespace {
@@ -32,6 +36,11 @@ constexpr std::array<std::string_view, 4> kPrivateFontFiles = {
 
 // Time the window gets to lay itself out and paint before a screenshot is taken.
 constexpr int kScreenshotDelayMs = 400;
+
+bool UseVirtualDevices(const shell::CommandLineOptions& options) {
+    const char* hid = std::getenv("CALVORN_HID");
+    return options.simulate || (hid != nullptr && std::string_view(hid) == "virtual");
+}
 
 bool HasDisplay() {
     return std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr ||
@@ -71,14 +80,26 @@ int RunGui(const shell::CommandLineOptions& options, int argc, char** argv) {
         return 0;
     }
 
+    // Real keyboards through hidraw, or simulated ones plugged into the virtual backend.
+    hid::HidrawBackend hidraw;
+    hid::VirtualHidBackend virtual_backend;
+    sim::SimulatedKeyboards simulated(virtual_backend);
+    const bool use_virtual = UseVirtualDevices(options);
+    if (use_virtual) {
+        simulated.PlugAll(options.simulated);
+    }
+    hid::HidBackend& backend = use_virtual ? static_cast<hid::HidBackend&>(virtual_backend)
+                                           : static_cast<hid::HidBackend&>(hidraw);
+
     platform::UiLoop loop;
     qt::QtLoopDriver driver(loop);
     dui::UiContext context(loop, program_folder / "skin");
     context.Resources().LoadIndex("res.xml");
     ui::RegisterCustomControls(context.Factory());
+    ui::RegisterDeviceEntryControls(context.Factory());
     shell::RegisterCooperationMessages(messages);
 
-    shell::CMainWnd main_window(context, messages);
+    shell::CMainWnd main_window(context, messages, backend);
     if (!main_window.Create()) {
         std::fprintf(stderr, "calvorn: cannot build the main window from %s\n",
                      (program_folder / "skin").c_str());
@@ -129,7 +150,14 @@ int RunGui(const shell::CommandLineOptions& options, int argc, char** argv) {
 
     const int loop_result = QApplication::exec();
     endpoint.Close();
-    loop.Shutdown();
+    if (options.sim_dump) {
+        std::string error;
+        if (!simulated.WriteSimDump(*options.sim_dump, &error)) {
+            std::fprintf(stderr, "calvorn: cannot write %s: %s\n", options.sim_dump->c_str(),
+                         error.c_str());
+            exit_code = 1;
+        }
+    }
     return exit_code != 0 ? exit_code : loop_result;
 }
 

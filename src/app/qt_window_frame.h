@@ -2,7 +2,7 @@
 
 // The main window's frame operations over the Qt host window.
 
-#include <QTimer>
+#include <QGuiApplication>
 #include <functional>
 
 #include "qt/host_window.h"
@@ -24,8 +24,11 @@ public:
         if (window_.isMinimized()) {
             window_.showNormal();
         }
-        window_.raise();
-        window_.activateWindow();
+        // The offscreen platform (screenshots, tests) has no stacking order to change.
+        if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+            window_.raise();
+            window_.activateWindow();
+        }
     }
     void SetTopmost(bool topmost) override {
         const bool visible = window_.isVisible();

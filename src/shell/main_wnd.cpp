@@ -1,5 +1,6 @@
 #include "shell/main_wnd.h"
 
+#include "device/usb_device.h"
 #include "dui/builder.h"
 #include "dui/control.h"
 #include "platform/trace.h"
@@ -13,10 +14,16 @@ constexpr platform::Millis kTopmostPause{10};
 
 }  // namespace
 
-CMainWnd::CMainWnd(dui::UiContext& context, const RegisteredMessages& messages)
-    : context_(context), messages_(messages), manager_(context) {}
+CMainWnd::CMainWnd(dui::UiContext& context, const RegisteredMessages& messages,
+                   hid::HidBackend& backend)
+    : context_(context),
+      messages_(messages),
+      backend_(backend),
+      manager_(context),
+      scanner_slot_(platform::StopTexts::kShutdown, &context.Loop()) {}
 
 CMainWnd::~CMainWnd() {
+    StopDeviceDiscovery();
     tray_menu_.reset();
     context_.Loop().KillTimers(this);
     if (handle_ != 0) {
@@ -60,13 +67,43 @@ void CMainWnd::HandleNotify(dui::Notify& notify) {
 }
 
 void CMainWnd::OnWindowInit() {
+    StartDeviceDiscovery();
     RefreshNoDeviceNotice();
     initialised_ = true;
 }
 
+std::unique_ptr<dui::Control> CMainWnd::CreateControl(std::string_view class_name) {
+    // The keyboard page is the device base until the keyboard's own page class exists.
+    if (class_name == "TalvexKeyboardDevice") {
+        return std::make_unique<device::CTalvexUSBDevice>(backend_);
+    }
+    return nullptr;
+}
+
+void CMainWnd::StartDeviceDiscovery() {
+    if (attach_) {
+        return;
+    }
+    devices_ = std::make_shared<discovery::DeviceList>();
+    attach_ = std::make_unique<discovery::DeviceAttach>(
+        manager_, devices_, handle_,
+        [this](std::string_view class_name) { return CreateControl(class_name); },
+        discovery::DeviceAttach::Hooks{{}, [this] { BringToFront(); }});
+    scanner_ = std::make_shared<discovery::ScannerThread>(backend_, devices_, context_.Loop(),
+                                                          handle_, messages_.instance_activate);
+    scanner_slot_.Start(
+        [scanner = scanner_](platform::ManualResetEvent& stop) { scanner->Run(stop); });
+}
+
+void CMainWnd::StopDeviceDiscovery() {
+    scanner_slot_.Stop();
+    if (attach_) {
+        attach_->Shutdown();
+    }
+}
+
 bool CMainWnd::AnyDevicePresent() const {
-    // Device pages arrive with device discovery; until then no keyboard is ever present.
-    return false;
+    return attach_ && attach_->AnyEntryVisible();
 }
 
 void CMainWnd::RefreshNoDeviceNotice() {
@@ -138,6 +175,9 @@ platform::LResult CMainWnd::HandleMessage(platform::WindowHandle, platform::Mess
         platform::TraceFormat("软件标示 %u，%lxd%lxd", message, static_cast<unsigned long>(wparam),
                               static_cast<unsigned long>(lparam));
         BringToFront();
+        return 0;
+    }
+    if (attach_ && attach_->HandleMessage(message, wparam)) {
         return 0;
     }
     if (message == kMsgTrayIcon) {
