@@ -11,6 +11,8 @@ namespace calvorn::dui {
 // foreground image is drawn over it.
 class Button : public Label {
 public:
+    // A button's text is centred unless its layout says otherwise.
+    Button() { SetTextStyle(kTextCenter | kTextVCenter | kTextSingleLine); }
     std::string_view GetClass() const override { return "Button"; }
 
     bool Activate() override;

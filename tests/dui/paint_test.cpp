@@ -55,7 +55,7 @@ TEST_F(PaintTest, ImagesAndTextScaleWithTheDpi) {
     const std::vector<std::string> calls = PaintAll();
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0], "image " + Path("btn.png") + " dest=3,3,33,33 fade=255");
-    EXPECT_EQ(calls[1], "text 0,0,60,150 \"OK\" font=Verdana/21 #FF000000 fmt=0x24");
+    EXPECT_EQ(calls[1], "text 0,0,60,150 \"OK\" font=Verdana/21 #FF000000 fmt=0x25");
 }
 
 TEST_F(PaintTest, ProgressFillsItsDonePart) {
