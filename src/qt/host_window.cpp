@@ -190,6 +190,9 @@ void HostWindow::PaintInto(QPainter& painter, const QRect& dirty) {
 }
 
 void HostWindow::paintEvent(QPaintEvent* event) {
+    if (detached_) {
+        return;
+    }
     QPainter painter(this);
     if (kind_ == Kind::kTopLevel) {
         painter.fillRect(event->rect(), Qt::black);
@@ -199,6 +202,9 @@ void HostWindow::paintEvent(QPaintEvent* event) {
 
 void HostWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    if (detached_) {
+        return;
+    }
     manager_.SetWindowSize({width(), height()});
 }
 
@@ -252,6 +258,7 @@ void HostWindow::ClosePopup(dui::PaintManager& popup) {
     HostWindow* window = it->second;
     popups_.erase(it);
     window->dismissed_ = true;  // closed on purpose: no dismiss callback
+    window->detached_ = true;   // its paint manager may go away before the widget does
     popup.SetHost(nullptr);
     window->hide();
     window->deleteLater();
@@ -356,10 +363,16 @@ std::optional<dui::Size> HostWindow::ImageSize(const std::string& path) {
 }
 
 void HostWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (detached_) {
+        return;
+    }
     manager_.OnMouseMove(ToPoint(event->position()), ToModifiers(event->modifiers()));
 }
 
 void HostWindow::mousePressEvent(QMouseEvent* event) {
+    if (detached_) {
+        return;
+    }
     const dui::Point point = ToPoint(event->position());
     if (event->button() == Qt::LeftButton) {
         if (kind_ == Kind::kTopLevel && point.y < caption_height_ &&
@@ -372,27 +385,42 @@ void HostWindow::mousePressEvent(QMouseEvent* event) {
 }
 
 void HostWindow::mouseReleaseEvent(QMouseEvent* event) {
+    if (detached_) {
+        return;
+    }
     if (event->button() == Qt::LeftButton) {
         manager_.OnButtonUp(ToPoint(event->position()), ToModifiers(event->modifiers()));
     }
 }
 
 void HostWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (detached_) {
+        return;
+    }
     if (event->button() == Qt::LeftButton) {
         manager_.OnDoubleClick(ToPoint(event->position()), ToModifiers(event->modifiers()));
     }
 }
 
 void HostWindow::wheelEvent(QWheelEvent* event) {
+    if (detached_) {
+        return;
+    }
     manager_.OnWheel(ToPoint(event->position()), event->angleDelta().y(),
                      ToModifiers(event->modifiers()));
 }
 
 void HostWindow::contextMenuEvent(QContextMenuEvent* event) {
+    if (detached_) {
+        return;
+    }
     manager_.OnContextMenu({event->pos().x(), event->pos().y()});
 }
 
 void HostWindow::keyPressEvent(QKeyEvent* event) {
+    if (detached_) {
+        return;
+    }
     // Keys the native editor leaves unhandled (Enter, which it reports itself) bubble up here;
     // they belong to the editor's control, which has already heard of them.
     if (active_editor_ != nullptr && active_editor_->hasFocus()) {
@@ -410,12 +438,15 @@ void HostWindow::keyPressEvent(QKeyEvent* event) {
 
 void HostWindow::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
+    if (detached_) {
+        return;
+    }
     manager_.OnMouseLeave();
 }
 
 void HostWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow() && !detached_) {
         manager_.OnWindowDeactivated();
     }
 }

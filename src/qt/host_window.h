@@ -79,6 +79,7 @@ private:
     ImageCache& images_;
     int caption_height_ = 0;
     bool dismissed_ = false;
+    bool detached_ = false;  // a closed pop-up: no more calls into its paint manager
     std::function<void()> on_close_;
     std::map<dui::PaintManager*, HostWindow*> popups_;
 

@@ -21,6 +21,11 @@ constexpr std::string_view kLayout = R"(
   <VerticalLayout name="root" bkcolor="#FF101010" inset="10,10,10,10" childpadding="10">
     <Button name="okbtn" height="40" text="OK" bkcolor="#FF2EC5FF" textcolor="#FF000000"/>
     <Edit name="name_edit" height="30" bkcolor="#FF202020" textcolor="#FFFFFFFF"/>
+    <Combo name="combo" height="24" dropboxsize="0,90">
+      <ListLabelElement name="c0" height="30" text="alpha"/>
+      <ListLabelElement name="c1" height="30" text="beta"/>
+      <ListLabelElement name="c2" height="30" text="gamma"/>
+    </Combo>
     <Control/>
   </VerticalLayout>
 </Window>)";
@@ -82,6 +87,21 @@ TEST_F(HostWindowTest, TypingIntoAnEditSendsTextChanged) {
     EXPECT_EQ(manager.FindControl("name_edit")->GetText(), "abc");
     QTest::keyClick(editor, Qt::Key_Return);
     EXPECT_EQ(log.Count("return", "name_edit"), 1);
+}
+
+TEST_F(HostWindowTest, ComboOpensANativePopupAndARowClickClosesIt) {
+    QTest::mouseClick(window.get(), Qt::LeftButton, Qt::NoModifier, CentreOf("combo"));
+    ASSERT_EQ(log.Count("dropdown", "combo"), 1);
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->height(), 90);
+
+    // The second row of the list; the press selects it and closes the pop-up.
+    QTest::mouseClick(popup, Qt::LeftButton, Qt::NoModifier, QPoint(20, 45));
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(log.Count("itemselect", "combo"), 1);
+    EXPECT_EQ(manager.FindControl("combo")->GetText(), "beta");
 }
 
 }  // namespace
