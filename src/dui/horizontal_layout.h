@@ -1,18 +1,17 @@
 #pragma once
 
-#include "dui/container.h"
+#include "dui/linear_layout.h"
 
 namespace calvorn::dui {
 
 // Children placed left to right: fixed widths as given, the rest of the width shared equally
 // by the stretch children (the last one takes the remainder). A child's height is its fixed
 // height or the full inner height less its padding.
-class HorizontalLayout : public Container {
+class HorizontalLayout : public LinearLayout {
 public:
-    std::string_view GetClass() const override { return "HorizontalLayout"; }
+    HorizontalLayout() : LinearLayout(Axis::kHorizontal) {}
 
-protected:
-    Size LayoutChildren(const Rect& inner) override;
+    std::string_view GetClass() const override { return "HorizontalLayout"; }
 };
 
 }  // namespace calvorn::dui
