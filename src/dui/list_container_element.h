@@ -1,32 +1,14 @@
 #pragma once
 
 #include "dui/horizontal_layout.h"
-#include "dui/list_item.h"
+#include "dui/list_item_base.h"
 
 namespace calvorn::dui {
 
 // A list row that holds controls, laid out horizontally.
-class ListContainerElement : public HorizontalLayout, public IListItem {
+class ListContainerElement : public ListItemBase<HorizontalLayout> {
 public:
     std::string_view GetClass() const override { return "ListContainerElement"; }
-
-    int GetIndex() const override { return index_; }
-    void SetIndex(int index) override { index_ = index; }
-    IListOwner* GetOwner() const override { return owner_; }
-    void SetOwner(IListOwner* owner) override { owner_ = owner; }
-    bool IsSelected() const override { return selected_; }
-    bool Select(bool select, bool notify = true) override;
-    bool SelectMulti(bool select) override;
-
-    // "itemactivate".
-    bool Activate() override;
-    void DoEvent(UiEvent& event) override;
-    void PaintBkColor(IRenderEngine& engine) override;
-
-private:
-    int index_ = -1;
-    IListOwner* owner_ = nullptr;
-    bool selected_ = false;
 };
 
 }  // namespace calvorn::dui
