@@ -46,15 +46,15 @@ std::size_t SimulatedKeyboards::Plug(const SimKeyboardConfig& config) {
     return entries_.size() - 1;
 }
 
-std::size_t SimulatedKeyboards::Plug(const SimDeviceSpec& spec) {
-    SimKeyboardConfig config = DefaultSimKeyboardConfig(spec.product_id);
-    config.version = spec.version;
+std::size_t SimulatedKeyboards::Plug(const SimDeviceRequest& request) {
+    SimKeyboardConfig config = DefaultSimKeyboardConfig(request.product_id);
+    config.version = request.version;
     return Plug(config);
 }
 
-void SimulatedKeyboards::PlugAll(const std::vector<SimDeviceSpec>& specs) {
-    for (const SimDeviceSpec& spec : specs) {
-        Plug(spec);
+void SimulatedKeyboards::PlugAll(const std::vector<SimDeviceRequest>& specs) {
+    for (const SimDeviceRequest& request : specs) {
+        Plug(request);
     }
 }
 

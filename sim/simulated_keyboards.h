@@ -20,7 +20,7 @@
 
 #include "hid/virtual_hid_backend.h"
 #include "sim/sim_keyboard.h"
-#include "sim/simulate_spec.h"
+#include "sim/simulate_option.h"
 
 namespace calvorn::sim {
 
@@ -36,8 +36,8 @@ public:
     // Plugs a keyboard and returns its index (plug order). A removal fault unplugs it.
     std::size_t Plug(const SimKeyboardConfig& config);
     // The product's default keyboard with the given firmware version.
-    std::size_t Plug(const SimDeviceSpec& spec);
-    void PlugAll(const std::vector<SimDeviceSpec>& specs);
+    std::size_t Plug(const SimDeviceRequest& request);
+    void PlugAll(const std::vector<SimDeviceRequest>& specs);
 
     // Pulls keyboard `index` out; its memory stays. Replug plugs the same keyboard in again.
     void Unplug(std::size_t index);

@@ -467,7 +467,7 @@ void PaintManager::AddFont(int id, const FontSpec& font, bool is_default, bool s
         auto it =
             std::find_if(fonts_.begin(), fonts_.end(), [id](const Font& f) { return f.id == id; });
         if (it != fonts_.end()) {
-            it->spec = font;
+            it->description = font;
         } else {
             fonts_.push_back({font, id});
         }
@@ -486,20 +486,20 @@ void PaintManager::RemoveAllFonts() {
 }
 
 FontSpec PaintManager::GetFont(int id) const {
-    FontSpec spec{"", 12, false, false, false};
+    FontSpec description{"", 12, false, false, false};
     auto it =
         std::find_if(fonts_.begin(), fonts_.end(), [id](const Font& f) { return f.id == id; });
     if (it != fonts_.end()) {
-        spec = it->spec;
+        description = it->description;
     } else if (const FontSpec* shared = context_.FindSharedFont(id)) {
-        spec = *shared;
+        description = *shared;
     } else if (default_font_) {
-        spec = *default_font_;
+        description = *default_font_;
     } else if (const FontSpec* shared_default = context_.SharedDefaultFont()) {
-        spec = *shared_default;
+        description = *shared_default;
     }
-    spec.size = Scale(spec.size);
-    return spec;
+    description.size = Scale(description.size);
+    return description;
 }
 
 void PaintManager::SetDefaultAttributes(std::string_view class_name, std::string_view attributes) {

@@ -175,7 +175,7 @@ private:
     std::function<void()> dismiss_;
 
     struct Font {
-        FontSpec spec;
+        FontSpec description;
         int id;
     };
     std::vector<Font> fonts_;

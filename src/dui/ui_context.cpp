@@ -44,7 +44,7 @@ void UiContext::AddSharedFont(int id, const FontSpec& font, bool is_default) {
     auto it = std::find_if(shared_fonts_.begin(), shared_fonts_.end(),
                            [id](const SharedFont& f) { return f.id == id; });
     if (it != shared_fonts_.end()) {
-        it->spec = font;
+        it->description = font;
     } else {
         shared_fonts_.push_back({font, id});
     }
@@ -56,7 +56,7 @@ void UiContext::AddSharedFont(int id, const FontSpec& font, bool is_default) {
 const FontSpec* UiContext::FindSharedFont(int id) const {
     auto it = std::find_if(shared_fonts_.begin(), shared_fonts_.end(),
                            [id](const SharedFont& f) { return f.id == id; });
-    return it != shared_fonts_.end() ? &it->spec : nullptr;
+    return it != shared_fonts_.end() ? &it->description : nullptr;
 }
 
 const FontSpec* UiContext::SharedDefaultFont() const {

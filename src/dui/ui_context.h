@@ -92,7 +92,7 @@ private:
     std::vector<PaintManager*> windows_;
 
     struct SharedFont {
-        FontSpec spec;
+        FontSpec description;
         int id;
     };
     std::vector<SharedFont> shared_fonts_;

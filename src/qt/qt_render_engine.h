@@ -28,7 +28,7 @@ public:
     void PushClip(const dui::Rect& rect) override;
     void PopClip() override;
 
-    // The QFont for a font spec (also used by the native text editor).
+    // The QFont for a font description (also used by the native text editor).
     static QFont ToQFont(const dui::FontSpec& font);
 
 private:

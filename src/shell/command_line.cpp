@@ -100,12 +100,12 @@ std::string ApplyTo(CommandLineOptions& options, Values values) {
 
 // The list's syntax and the supported products belong to the simulator.
 std::string ApplySimulate(CommandLineOptions& options, Values values) {
-    sim::SimulateSpec spec = sim::ParseSimulateSpec(values.empty() ? "" : values[0]);
-    if (!spec.ok()) {
-        return spec.error;
+    sim::SimulateRequest request = sim::ParseSimulateOption(values.empty() ? "" : values[0]);
+    if (!request.ok()) {
+        return request.error;
     }
     options.simulate = true;
-    options.simulated = std::move(spec.devices);
+    options.simulated = std::move(request.devices);
     return {};
 }
 
@@ -168,9 +168,9 @@ constexpr OptionSpec kOptions[] = {
 };
 
 const OptionSpec* FindOption(std::string_view name) {
-    for (const OptionSpec& spec : kOptions) {
-        if (spec.name == name) {
-            return &spec;
+    for (const OptionSpec& request : kOptions) {
+        if (request.name == name) {
+            return &request;
         }
     }
     return nullptr;
@@ -210,31 +210,31 @@ std::variant<CommandLineOptions, CommandLineError> ParseCommandLine(
         const std::string_view arg = args[i];
         const size_t equals = arg.find('=');
         const std::string_view name = arg.substr(0, equals);
-        const OptionSpec* spec = arg.starts_with("--") ? FindOption(name) : nullptr;
-        if (spec == nullptr) {
+        const OptionSpec* request = arg.starts_with("--") ? FindOption(name) : nullptr;
+        if (request == nullptr) {
             return Error(arg.starts_with("-") ? "unknown option '" + std::string(arg) + "'"
                                               : "unexpected argument '" + std::string(arg) + "'");
         }
-        if (!seen.insert(spec->name).second) {
-            return Error(std::string(spec->name) + " is given more than once");
+        if (!seen.insert(request->name).second) {
+            return Error(std::string(request->name) + " is given more than once");
         }
         std::vector<std::string_view> values;
         if (equals != std::string_view::npos) {
-            if (spec->takes == Takes::kNothing || spec->count != 1) {
-                return Error(std::string(spec->name) + " does not take '=VALUE'");
+            if (request->takes == Takes::kNothing || request->count != 1) {
+                return Error(std::string(request->name) + " does not take '=VALUE'");
             }
             values.push_back(arg.substr(equals + 1));
-        } else if (spec->takes == Takes::kValues) {
-            for (int n = 0; n < spec->count; ++n) {
+        } else if (request->takes == Takes::kValues) {
+            for (int n = 0; n < request->count; ++n) {
                 // A following option is a missing value, not a value.
                 if (i + 1 >= args.size() || args[i + 1].starts_with("--")) {
-                    return Error(std::string(spec->name) + " needs " +
-                                 std::string(spec->value_names));
+                    return Error(std::string(request->name) + " needs " +
+                                 std::string(request->value_names));
                 }
                 values.push_back(args[++i]);
             }
         }
-        if (std::string error = spec->apply(options, values); !error.empty()) {
+        if (std::string error = request->apply(options, values); !error.empty()) {
             return Error(error);
         }
     }
@@ -251,13 +251,13 @@ std::string UsageText() {
     std::string text =
         "Usage: calvorn [OPTION]...\n"
         "Configuration suite for USB gaming keyboards.\n\n";
-    for (const OptionSpec& spec : kOptions) {
-        std::string left = "  " + std::string(spec.name);
-        if (!spec.value_names.empty()) {
-            left += spec.takes == Takes::kOptionalValue ? "" : " ";
-            left += spec.value_names;
+    for (const OptionSpec& request : kOptions) {
+        std::string left = "  " + std::string(request.name);
+        if (!request.value_names.empty()) {
+            left += request.takes == Takes::kOptionalValue ? "" : " ";
+            left += request.value_names;
         }
-        text += left + "\n" + Wrapped(spec.help, "      ", 78);
+        text += left + "\n" + Wrapped(request.help, "      ", 78);
     }
     text +=
         "\nExit status: 0 on success, 1 when --send finds nobody listening, 2 for a bad command "

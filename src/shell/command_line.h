@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/ui_loop.h"
-#include "sim/simulate_spec.h"
+#include "sim/simulate_option.h"
 
 namespace calvorn::shell {
 
@@ -37,7 +37,7 @@ struct CommandLineOptions {
     bool help = false;                                    // --help
     std::optional<SendRequest> send;                      // --send, --to
     bool simulate = false;                                // --simulate
-    std::vector<sim::SimDeviceSpec> simulated;            // the keyboards it plugs
+    std::vector<sim::SimDeviceRequest> simulated;         // the keyboards it plugs
     std::optional<std::string> sim_dump;                  // --sim-dump FILE
     std::optional<std::string> screenshot;                // --screenshot FILE
     std::optional<std::chrono::milliseconds> exit_after;  // --exit-after MS

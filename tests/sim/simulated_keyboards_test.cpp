@@ -53,7 +53,7 @@ protected:
 };
 
 TEST_F(SimulatedKeyboardsTest, PlugsTheKeyboardsOfTheOptionInOrder) {
-    keyboards.PlugAll(ParseSimulateSpec("4E93,4EAB:300").devices);
+    keyboards.PlugAll(ParseSimulateOption("4E93,4EAB:300").devices);
     ASSERT_EQ(keyboards.Count(), 2u);
     EXPECT_THAT(backend.PathsOf(1), ElementsAre("virtual/1#vid_3299&pid_4e93&mi_01&col03",
                                                 "virtual/1#vid_3299&pid_4e93&mi_01&col04"));
@@ -70,7 +70,7 @@ TEST_F(SimulatedKeyboardsTest, PlugsTheKeyboardsOfTheOptionInOrder) {
 }
 
 TEST_F(SimulatedKeyboardsTest, DumpHoldsWholeMemoriesInDeviceOrder) {
-    keyboards.PlugAll(ParseSimulateSpec("4E93,4E99:259").devices);
+    keyboards.PlugAll(ParseSimulateOption("4E93,4E99:259").devices);
     {
         transport::CReportTransport channel(backend);
         ASSERT_TRUE(channel.Open(VendorPath(0)));

@@ -1,4 +1,4 @@
-#include "sim/simulate_spec.h"
+#include "sim/simulate_option.h"
 
 #include <charconv>
 #include <cstdio>
@@ -47,13 +47,13 @@ std::string SupportedList() {
 
 }  // namespace
 
-SimulateSpec ParseSimulateSpec(std::string_view text) {
-    SimulateSpec spec;
+SimulateRequest ParseSimulateOption(std::string_view text) {
+    SimulateRequest request;
     text = Trim(text);
     if (text.empty()) {
-        spec.devices.push_back(
+        request.devices.push_back(
             {kDefaultProduct, DefaultSimKeyboardConfig(kDefaultProduct).version});
-        return spec;
+        return request;
     }
     while (true) {
         const std::size_t comma = text.find(',');
@@ -63,30 +63,30 @@ SimulateSpec ParseSimulateSpec(std::string_view text) {
         if (product_text.starts_with("0x") || product_text.starts_with("0X")) {
             product_text.remove_prefix(2);
         }
-        SimDeviceSpec device;
+        SimDeviceRequest device;
         if (!ParseWhole(product_text, 16, device.product_id)) {
-            spec.devices.clear();
-            spec.error = "--simulate: \"" + std::string(item) +
-                         "\" is not a product ID (hexadecimal, for example 4E93)";
-            return spec;
+            request.devices.clear();
+            request.error = "--simulate: \"" + std::string(item) +
+                            "\" is not a product ID (hexadecimal, for example 4E93)";
+            return request;
         }
         if (!IsSupportedProduct(device.product_id)) {
-            spec.devices.clear();
-            spec.error = "--simulate: product " + std::string(product_text) +
-                         " is not a supported keyboard (supported: " + SupportedList() + ")";
-            return spec;
+            request.devices.clear();
+            request.error = "--simulate: product " + std::string(product_text) +
+                            " is not a supported keyboard (supported: " + SupportedList() + ")";
+            return request;
         }
         device.version = DefaultSimKeyboardConfig(device.product_id).version;
         if (colon != std::string_view::npos &&
             !ParseWhole(Trim(item.substr(colon + 1)), 10, device.version)) {
-            spec.devices.clear();
-            spec.error = "--simulate: \"" + std::string(item) +
-                         "\" has no valid firmware version (decimal 0-65535 after the colon)";
-            return spec;
+            request.devices.clear();
+            request.error = "--simulate: \"" + std::string(item) +
+                            "\" has no valid firmware version (decimal 0-65535 after the colon)";
+            return request;
         }
-        spec.devices.push_back(device);
+        request.devices.push_back(device);
         if (comma == std::string_view::npos) {
-            return spec;
+            return request;
         }
         text = text.substr(comma + 1);
     }

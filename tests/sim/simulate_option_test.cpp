@@ -1,4 +1,4 @@
-#include "sim/simulate_spec.h"
+#include "sim/simulate_option.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,10 +9,10 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-TEST(SimulateSpecTest, ReadsProductsAndVersions) {
+TEST(SimulateOptionTest, ReadsProductsAndVersions) {
     const struct {
         const char* text;
-        std::vector<SimDeviceSpec> devices;
+        std::vector<SimDeviceRequest> devices;
     } cases[] = {
         {"", {{0x4E93, 260}}},
         {"4E93,4E99:259", {{0x4E93, 260}, {0x4E99, 259}}},
@@ -22,13 +22,13 @@ TEST(SimulateSpecTest, ReadsProductsAndVersions) {
         {"4E93,4E93", {{0x4E93, 260}, {0x4E93, 260}}},
     };
     for (const auto& c : cases) {
-        const SimulateSpec spec = ParseSimulateSpec(c.text);
-        EXPECT_TRUE(spec.ok()) << c.text << ": " << spec.error;
-        EXPECT_EQ(spec.devices, c.devices) << c.text;
+        const SimulateRequest request = ParseSimulateOption(c.text);
+        EXPECT_TRUE(request.ok()) << c.text << ": " << request.error;
+        EXPECT_EQ(request.devices, c.devices) << c.text;
     }
 }
 
-TEST(SimulateSpecTest, RefusesBadTextWithAMessage) {
+TEST(SimulateOptionTest, RefusesBadTextWithAMessage) {
     const struct {
         const char* text;
         const char* message_part;
@@ -44,12 +44,12 @@ TEST(SimulateSpecTest, RefusesBadTextWithAMessage) {
         {"4E93:-1", "no valid firmware version"},
     };
     for (const auto& c : cases) {
-        const SimulateSpec spec = ParseSimulateSpec(c.text);
-        EXPECT_FALSE(spec.ok()) << c.text;
-        EXPECT_TRUE(spec.devices.empty()) << c.text;
-        EXPECT_THAT(spec.error, HasSubstr(c.message_part)) << c.text;
+        const SimulateRequest request = ParseSimulateOption(c.text);
+        EXPECT_FALSE(request.ok()) << c.text;
+        EXPECT_TRUE(request.devices.empty()) << c.text;
+        EXPECT_THAT(request.error, HasSubstr(c.message_part)) << c.text;
     }
-    EXPECT_THAT(ParseSimulateSpec("4EA8").error, HasSubstr("4E93"));
+    EXPECT_THAT(ParseSimulateOption("4EA8").error, HasSubstr("4E93"));
 }
 
 }  // namespace

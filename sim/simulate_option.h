@@ -12,20 +12,20 @@
 
 namespace calvorn::sim {
 
-struct SimDeviceSpec {
+struct SimDeviceRequest {
     std::uint16_t product_id = 0;
     std::uint16_t version = 0;
 
-    bool operator==(const SimDeviceSpec&) const = default;
+    bool operator==(const SimDeviceRequest&) const = default;
 };
 
-struct SimulateSpec {
-    std::vector<SimDeviceSpec> devices;
+struct SimulateRequest {
+    std::vector<SimDeviceRequest> devices;
     std::string error;  // empty when the text was understood
 
     bool ok() const { return error.empty(); }
 };
 
-SimulateSpec ParseSimulateSpec(std::string_view text);
+SimulateRequest ParseSimulateOption(std::string_view text);
 
 }  // namespace calvorn::sim
