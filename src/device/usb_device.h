@@ -137,6 +137,11 @@ public:
     // Repaint the key-selection panel after each light frame.
     void SetRepaintKeyPanel(bool on) { repaint_key_panel_ = on; }
     bool RepaintKeyPanel() const { return repaint_key_panel_; }
+    // Set while the host animates this page's lights together with the other devices (same
+    // mode); the page's own lighting edits clear it. Written on the UI thread, read by the
+    // lighting synchronisation thread.
+    void SetSyncLighting(bool on) { sync_lighting_.store(on); }
+    bool SyncLighting() const { return sync_lighting_.load(); }
 
     // --- colours and light parameters (any thread) ---
     ColorArray& Colors() { return colors_; }
@@ -313,6 +318,7 @@ private:
     std::mutex device_lock_;
     std::mutex light_data_lock_;
     std::atomic<bool> host_light_control_{true};
+    std::atomic<bool> sync_lighting_{false};
     bool repaint_key_panel_ = true;
 
     discovery::SupportedDeviceRecord identity_;

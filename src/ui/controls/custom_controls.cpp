@@ -11,6 +11,7 @@
 #include "ui/controls/hand_img_select_button.h"
 #include "ui/controls/redio_macro_button.h"
 #include "ui/controls/select_panel.h"
+#include "ui/lighting/light_control_ui.h"
 
 namespace calvorn::ui {
 
@@ -27,7 +28,7 @@ struct CustomClass {
     std::unique_ptr<dui::Control> (*make)();
 };
 
-constexpr std::array<CustomClass, 8> kCustomClasses{{
+constexpr std::array<CustomClass, 9> kCustomClasses{{
     {"CDeviceKeyButtonUI", "DeviceKeyButton", &Make<CDeviceKeyButtonUI>},
     {"CSelectPanelUI", "SelectPanel", &Make<CSelectPanelUI>},
     {"CHandImgButtonUI", "HandImgButton", &Make<CHandImgButtonUI>},
@@ -37,6 +38,7 @@ constexpr std::array<CustomClass, 8> kCustomClasses{{
     {"CComboEditContainerElementUI", "ComboEditContainerElement",
      &Make<CComboEditContainerElementUI>},
     {"CCloudShareListItemUI", "CloudShareListItemUI", &Make<CCloudShareListItemUI>},
+    {"CLightControlUI", "LightControl", &Make<CLightControlUI>},
 }};
 
 }  // namespace
