@@ -36,6 +36,14 @@ void CMpDevicePowerUI::Initialise(int kind, int channel_role) {
     channel_role_ = channel_role;
 }
 
+bool CMpDevicePowerUI::Activate() {
+    if (!HorizontalLayout::Activate()) {
+        return false;
+    }
+    SendNotify("selectchanged");
+    return true;
+}
+
 void CMpDevicePowerUI::ShowPowerLayout(bool shown) {
     if (dui::Control* layout = FindSubControl("device_power_Layout")) {
         layout->SetVisible(shown);

@@ -25,6 +25,9 @@ public:
     // Nothing is shown while any of the five status children is missing.
     void ShowStatus(std::span<const std::uint8_t> status) override;
 
+    // Sends "selectchanged" for the entry after the base activation succeeded.
+    bool Activate() override;
+
 private:
     int kind_ = 0;
     int channel_role_ = 0;
