@@ -67,7 +67,8 @@ dui::Control* CLightControlUI::Sub(std::string_view name) {
 }
 
 void CLightControlUI::Configure(std::span<const std::string> mode_names,
-                                std::span<const bool> visible, int brightness_max, int speed_max) {
+                                const std::vector<bool>& visible, int brightness_max,
+                                int speed_max) {
     if (auto* combo = SubAs<dui::Combo>(kModeCombo)) {
         combo->RemoveAll();
         for (std::size_t i = 0; i < mode_names.size(); ++i) {

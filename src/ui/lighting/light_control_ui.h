@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "device/device_base.h"
 #include "dui/geometry.h"
@@ -41,7 +42,7 @@ public:
     // Refills the mode combo with one row per name (the name is the row's language key and
     // its user data; the row is visible as its flag says, visible when the flag is missing)
     // and sets the maxima of the brightness and speed sliders.
-    void Configure(std::span<const std::string> mode_names, std::span<const bool> visible,
+    void Configure(std::span<const std::string> mode_names, const std::vector<bool>& visible,
                    int brightness_max, int speed_max);
 
     // Shows a lighting record given as three words (bytes 0-3, 4-7, 8-11, low byte first).

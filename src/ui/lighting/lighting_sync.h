@@ -72,7 +72,9 @@ public:
     void Draw(device::LedColor colour) const;
 
 private:
-    std::atomic<std::uint64_t> effect_{0};
+    // Byte 0 is the effect (off until same mode stores one), bytes 1-7 the values in SyncEffect
+    // order.
+    std::atomic<std::uint64_t> effect_{static_cast<std::uint64_t>(CommonEffect::kOff)};
     mutable std::mutex devices_mutex_;
     std::vector<device::CTalvexUSBDevice*> devices_;
 };
