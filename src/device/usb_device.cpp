@@ -7,15 +7,15 @@
 
 #include "dui/container.h"
 #include "dui/tab_layout.h"
-#include "platform/folders.h"
 #include "platform/trace.h"
+#include "storage/data_folders.h"
 #include "transport/report_protocol.h"
 
 namespace calvorn::device {
 namespace {
 
-// Posted by the `SyncThread` to the device's notice window.
-constexpr platform::MessageId kMsgParameterReadRequest = platform::kMsgUser + 1;
+// Posted by the `SyncThread` to the device's notice window; wParam = the consumer usage.
+constexpr platform::MessageId kMsgConsumerNotice = platform::kMsgUser + 1;
 constexpr int kStopPollMs = 1;
 
 constexpr std::uint32_t kLedButtonWhite = 0xFFFFFF;
@@ -157,21 +157,27 @@ void CTalvexUSBDevice::SyncThreadBody(platform::ManualResetEvent& stop,
         platform::Trace("接收到自动添加设备的同步信息要求  TEST");
         if (usage == kUsageParameterReadRequest) {
             platform::Trace("接收到自动添加设备的同步信息要求");
-            if (loop != nullptr) {
-                loop->PostMessage(notice_window, kMsgParameterReadRequest, 0, 0);
-            }
+        }
+        if (usage != 0 && loop != nullptr) {
+            loop->PostMessage(notice_window, kMsgConsumerNotice, usage, 0);
         }
     }
     platform::Trace("MS设备同步线程设定退出");
 }
 
 platform::LResult CTalvexUSBDevice::HandleMessage(platform::WindowHandle,
-                                                  platform::MessageId message, platform::WParam,
-                                                  platform::LParam) {
-    if (message == kMsgParameterReadRequest && selector_entry_ != nullptr) {
-        selector_entry_->StartParameterRead();
+                                                  platform::MessageId message,
+                                                  platform::WParam wparam, platform::LParam) {
+    if (message == kMsgConsumerNotice) {
+        OnConsumerNotice(static_cast<std::uint16_t>(wparam));
     }
     return 0;
+}
+
+void CTalvexUSBDevice::OnConsumerNotice(std::uint16_t usage) {
+    if (usage == kUsageParameterReadRequest && selector_entry_ != nullptr) {
+        selector_entry_->StartParameterRead();
+    }
 }
 
 void CTalvexUSBDevice::SetMainWindow(platform::UiLoop* loop, platform::WindowHandle window) {
@@ -259,13 +265,11 @@ void CTalvexUSBDevice::SetLightParameters(std::uint32_t first, std::uint32_t sec
 }
 
 std::filesystem::path CTalvexUSBDevice::DefaultDataPath() const {
-    return platform::ProgramFolder() / "DefaultData" / (label_ + ".Json");
+    return storage::DefaultProfilePath(label_);
 }
 
 std::filesystem::path CTalvexUSBDevice::UserDataFolder() const {
-    const std::filesystem::path folder = platform::LocalAppDataFolder() / "Calvorn" / label_;
-    platform::CreateFolders(folder);
-    return folder;
+    return storage::UserDeviceFolder(label_);
 }
 
 void CTalvexUSBDevice::BindPage() {
@@ -274,14 +278,21 @@ void CTalvexUSBDevice::BindPage() {
         SetLedCount(0);
         return;
     }
-    key_selection_panel_ = nullptr;
+    dui::Control* select_panel = nullptr;
     for (int i = 0; i < GetCount(); ++i) {
         if (GetItemAt(i)->GetClass() == "SelectPanel") {
-            key_selection_panel_ = GetItemAt(i);
+            select_panel = GetItemAt(i);
             break;
         }
     }
-    auto* panel = dynamic_cast<dui::Container*>(key_selection_panel_);
+    BindKeyButtons(select_panel);
+}
+
+void CTalvexUSBDevice::BindKeyButtons(dui::Control* panel_control) {
+    key_selection_panel_ = panel_control;
+    std::fill(key_buttons_.begin(), key_buttons_.end(), nullptr);
+    std::fill(led_buttons_.begin(), led_buttons_.end(), nullptr);
+    auto* panel = dynamic_cast<dui::Container*>(panel_control);
     if (panel == nullptr) {
         return;
     }
@@ -328,15 +339,7 @@ void CTalvexUSBDevice::SendLightFrame() {
         return;
     }
     BuildLightFrame(colors_, frame_);
-    const int count = std::min(led_count_, static_cast<int>(led_buttons_.size()));
-    for (int i = 0; i < count; ++i) {
-        dui::Control* button = led_buttons_[static_cast<std::size_t>(i)];
-        auto* light = dynamic_cast<ILedButton*>(button);
-        if (light != nullptr && button->IsVisible()) {
-            const LedColor colour = colors_.Get(static_cast<std::size_t>(i));
-            light->SetLightColor(ButtonColorValue(colour), colour.brightness, true);
-        }
-    }
+    PaintLedButtons();
     if (primary_.LongTimeout()) {
         return;
     }
@@ -349,6 +352,18 @@ void CTalvexUSBDevice::SendLightFrame() {
     const int result = primary_.StreamLightFrame(std::span(frame_.bytes.data(), frame_.size));
     if (result != transport::RESULT_OK) {
         stream_paused_until_ = now + kStreamBackOff;
+    }
+}
+
+void CTalvexUSBDevice::PaintLedButtons() {
+    const int count = std::min(led_count_, static_cast<int>(led_buttons_.size()));
+    for (int i = 0; i < count; ++i) {
+        dui::Control* button = led_buttons_[static_cast<std::size_t>(i)];
+        auto* light = dynamic_cast<ILedButton*>(button);
+        if (light != nullptr && button->IsVisible()) {
+            const LedColor colour = colors_.Get(static_cast<std::size_t>(i));
+            light->SetLightColor(ButtonColorValue(colour), colour.brightness, true);
+        }
     }
 }
 

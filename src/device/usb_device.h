@@ -153,6 +153,8 @@ public:
     std::mutex& LightDataLock() { return light_data_lock_; }
 
     // --- folders ---
+    // The folders of the stored data (storage/data_folders.h). Both are empty for a label that
+    // could leave its folder.
     // <program folder>/DefaultData/<label>.Json: the shipped default profile.
     std::filesystem::path DefaultDataPath() const;
     // <local application data>/Calvorn/<label>/, created when missing.
@@ -242,6 +244,11 @@ public:
     virtual void SetSelectedKey(int index) { selected_key_ = index; }
     int SelectedKey() const { return selected_key_; }
 
+    // A consumer usage the `SyncThread` read from the secondary channel, handed over on the UI
+    // thread. Base: the parameter-read request (0x0401) starts the selector entry's 500 ms
+    // parameter read; other usages do nothing.
+    virtual void OnConsumerNotice(std::uint16_t usage);
+
     // The device's notice window (UI thread).
     platform::LResult HandleMessage(platform::WindowHandle window, platform::MessageId message,
                                     platform::WParam wparam, platform::LParam lparam) override;
@@ -266,6 +273,13 @@ protected:
     LightRenderer& Renderer() { return renderer_; }
     // The clock of the main window's loop (steady time without one).
     const platform::Clock& DeviceClock() const;
+    // The main window's loop; null before SetMainWindow.
+    platform::UiLoop* Loop() const { return loop_; }
+    // Makes `panel` the key-selection panel and binds its "DeviceKeyButton" children as
+    // BindPage describes; earlier bindings are dropped first. A null panel binds nothing.
+    void BindKeyButtons(dui::Control* panel);
+    // Gives every visible LED button its colour record's colour and brightness.
+    void PaintLedButtons();
 
     // Kind-specific key index maps.
     std::map<int, int> key_map_a_;

@@ -4,6 +4,19 @@
 
 namespace calvorn::ui {
 
+namespace {
+
+// The key cap sits inside the button's rectangle with a small gap, so neighbouring keys stay
+// apart, and has rounded corners.
+constexpr int kKeyCapInset = 1;
+constexpr int kKeyCapRadius = 4;
+
+std::uint32_t Scaled(std::uint32_t component, int brightness) {
+    return component * static_cast<std::uint32_t>(brightness) / 255;
+}
+
+}  // namespace
+
 void CDeviceKeyButtonUI::SetLightColor(std::uint32_t colour, int brightness, bool shown) {
     light_colour_ = colour;
     light_brightness_ = std::clamp(brightness, 0, 255);
@@ -51,12 +64,30 @@ void CDeviceKeyButtonUI::PaintStatusImage(dui::IRenderEngine& engine) {
         const std::uint32_t red = light_colour_ & 0xFF;
         const std::uint32_t blue = (light_colour_ >> 8) & 0xFF;
         const std::uint32_t green = (light_colour_ >> 16) & 0xFF;
-        const dui::Color tint = 0xFF000000u | (red << 16) | (green << 8) | blue;
-        DrawImage(engine, light_image_, tint, light_brightness_);
+        if (light_image_.empty()) {
+            PaintKeyCap(engine, 0xFF000000u | (Scaled(red, light_brightness_) << 16) |
+                                    (Scaled(green, light_brightness_) << 8) |
+                                    Scaled(blue, light_brightness_));
+        } else {
+            const dui::Color tint = 0xFF000000u | (red << 16) | (green << 8) | blue;
+            DrawImage(engine, light_image_, tint, light_brightness_);
+        }
     }
     if (!keyset_hidden_) {
         DrawImage(engine, keyset_image_);
     }
+}
+
+void CDeviceKeyButtonUI::PaintKeyCap(dui::IRenderEngine& engine, dui::Color colour) const {
+    dui::Rect cap = GetPos();
+    cap.left += kKeyCapInset;
+    cap.top += kKeyCapInset;
+    cap.right -= kKeyCapInset;
+    cap.bottom -= kKeyCapInset;
+    if (cap.right <= cap.left || cap.bottom <= cap.top) {
+        return;
+    }
+    engine.FillRoundRect(cap, kKeyCapRadius, kKeyCapRadius, colour);
 }
 
 }  // namespace calvorn::ui

@@ -3,21 +3,25 @@
 #include <cstdint>
 #include <string>
 
+#include "device/device_base.h"
 #include "dui/button.h"
 
 namespace calvorn::ui {
 
 // `CDeviceKeyButtonUI` ("DeviceKeyButton"): one key or LED on a device picture. Over its
 // button image it draws the light image tinted with the key's light colour and brightness
-// while the light is shown, then the key-set mark unless it is hidden.
-class CDeviceKeyButtonUI : public dui::Button {
+// while the light is shown, then the key-set mark unless it is hidden. A button without a
+// light image draws its light as a rounded key cap filled with the colour at that
+// brightness, so a device page shows live colours without images. The device's light frames
+// reach it as an ILedButton.
+class CDeviceKeyButtonUI : public dui::Button, public device::ILedButton {
 public:
     std::string_view GetClass() const override { return "DeviceKeyButton"; }
 
     const std::string& GetLightImage() const { return light_image_; }
     const std::string& GetKeySetImage() const { return keyset_image_; }
     // `colour` packs red, blue and green as R + B × 256 + G × 65536; brightness is 0..255.
-    void SetLightColor(std::uint32_t colour, int brightness, bool shown);
+    void SetLightColor(std::uint32_t colour, int brightness, bool shown) override;
     std::uint32_t GetLightColor() const { return light_colour_; }
     int GetLightBrightness() const { return light_brightness_; }
     bool IsLightShown() const { return light_shown_; }
@@ -32,6 +36,8 @@ public:
     void PaintStatusImage(dui::IRenderEngine& engine) override;
 
 private:
+    void PaintKeyCap(dui::IRenderEngine& engine, dui::Color colour) const;
+
     std::string light_image_;
     std::string keyset_image_;
     bool light_shown_ = false;
