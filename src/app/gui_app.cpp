@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "app/qt_modal_runner.h"
 #include "app/qt_window_frame.h"
 #include "dui/ui_context.h"
 #include "hid/hidraw_backend.h"
@@ -22,6 +23,7 @@
 #include "qt/qt_loop_driver.h"
 #include "qt/tray_icon.h"
 #include "shell/main_wnd.h"
+#include "shell/msg_wnd.h"
 #include "shell/registered_messages.h"
 #include "sim/simulated_keyboards.h"
 #include "ui/controls/custom_controls.h"
@@ -99,7 +101,14 @@ int RunGui(const shell::CommandLineOptions& options, int argc, char** argv) {
     ui::RegisterDeviceEntryControls(context.Factory());
     shell::RegisterCooperationMessages(messages);
 
-    shell::CMainWnd main_window(context, messages, backend);
+    QtModalRunner modal_runner;
+    shell::CMsgWnd message_window(context, modal_runner);
+    shell::MainWndOptions window_options;
+    if (options.updater) {
+        window_options.updater_program = *options.updater;
+    }
+    shell::CMainWnd main_window(context, messages, backend, message_window,
+                                std::move(window_options));
     if (!main_window.Create()) {
         std::fprintf(stderr, "calvorn: cannot build the main window from %s\n",
                      (program_folder / "skin").c_str());
@@ -114,10 +123,9 @@ int RunGui(const shell::CommandLineOptions& options, int argc, char** argv) {
     host.SetCloseHandler([&frame] { frame.Hide(); });
 
     platform::IpcEndpoint endpoint(loop, main_window.Handle());
-    endpoint.Admit(shell::kProductName);
-    endpoint.Admit(shell::kUpdateProgressName);
-    endpoint.Admit(shell::kLightControlStateName);
-    endpoint.Admit(shell::kDeviceTableQueryName);
+    for (const std::string_view name : shell::AdmittedMessageNames()) {
+        endpoint.Admit(name);
+    }
     endpoint.Listen(shell::kDefaultEndpoint);
 
     qt::TrayIcon tray(
@@ -125,9 +133,13 @@ int RunGui(const shell::CommandLineOptions& options, int argc, char** argv) {
             loop.PostMessage(main_window.Handle(), shell::kMsgTrayIcon, 0, mouse_message);
         });
 
+    // The window lays itself out once before it is first shown, so that "windowinit" runs
+    // (device discovery starts and the window goes to the tray) even while nothing is on screen.
     host.CenterOnScreen();
-    if (!options.hidden) {
-        host.show();
+    main_window.Manager().SetWindowSize({host.width(), host.height()});
+    main_window.Manager().UpdateLayout();
+    if (options.show || options.screenshot) {
+        main_window.BringToFront();
     }
 
     int exit_code = 0;
@@ -150,6 +162,7 @@ int RunGui(const shell::CommandLineOptions& options, int argc, char** argv) {
 
     const int loop_result = QApplication::exec();
     endpoint.Close();
+    main_window.Shutdown();
     if (options.sim_dump) {
         std::string error;
         if (!simulated.WriteSimDump(*options.sim_dump, &error)) {

@@ -3,6 +3,7 @@
 // The main window's frame operations over the Qt host window.
 
 #include <QGuiApplication>
+#include <QScreen>
 #include <functional>
 
 #include "qt/host_window.h"
@@ -20,8 +21,9 @@ public:
     bool IsVisible() const override { return window_.isVisible(); }
     bool IsMinimized() const override { return window_.isMinimized(); }
     void Minimize() override { window_.showMinimized(); }
+    void Maximize() override { window_.showMaximized(); }
     void Restore() override {
-        if (window_.isMinimized()) {
+        if (window_.isMinimized() || window_.isMaximized()) {
             window_.showNormal();
         }
         // The offscreen platform (screenshots, tests) has no stacking order to change.
@@ -38,9 +40,22 @@ public:
         }
     }
     void CenterOnScreen() override { window_.CenterOnScreen(); }
+    dui::Rect MonitorGeometry() const override {
+        return ToRect(Screen() != nullptr ? Screen()->geometry() : QRect());
+    }
+    dui::Rect AvailableGeometry() const override {
+        return ToRect(Screen() != nullptr ? Screen()->availableGeometry() : QRect());
+    }
     void Close() override { on_close_(); }
 
 private:
+    const QScreen* Screen() const {
+        return window_.screen() != nullptr ? window_.screen() : QGuiApplication::primaryScreen();
+    }
+    static dui::Rect ToRect(const QRect& rect) {
+        return {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
+    }
+
     qt::HostWindow& window_;
     std::function<void()> on_close_;
 };

@@ -6,6 +6,7 @@
 
 #include "platform/folders.h"
 #include "platform/ipc_datagram.h"
+#include "shell/registered_messages.h"
 
 namespace calvorn::shell {
 
@@ -62,9 +63,31 @@ struct OptionSpec {
     Apply apply;
 };
 
+// The symbolic names of the messages whose registered strings are hard to type.
+struct MessageAlias {
+    std::string_view alias;
+    std::string_view name;
+};
+constexpr MessageAlias kMessageAliases[] = {
+    {"UWM_INSTANCE_ACTIVATE", kProductName},
+    {"UWM_UPDATE_PROGRESS", kUpdateProgressName},
+    {"UWM_LIGHT_CONTROL_STATE", kLightControlStateName},
+    {"UWM_LIGHT_CONTROL_REQUEST", kLightControlRequestName},
+    {"UWM_DEVICE_TABLE_QUERY", kDeviceTableQueryName},
+};
+
+std::string_view ResolveMessageAlias(std::string_view name) {
+    for (const MessageAlias& alias : kMessageAliases) {
+        if (alias.alias == name) {
+            return alias.name;
+        }
+    }
+    return name;
+}
+
 std::string ApplySend(CommandLineOptions& options, Values values) {
     SendRequest request;
-    request.message = std::string(values[0]);
+    request.message = std::string(ResolveMessageAlias(values[0]));
     if (!platform::IsValidIpcMessageName(request.message)) {
         return "--send: the message NAME must be 1 to 255 printable ASCII characters";
     }
@@ -139,8 +162,10 @@ constexpr OptionSpec kOptions[] = {
          return std::string();
      }},
     {"--send", Takes::kValues, 3, "NAME WPARAM LPARAM",
-     "post message NAME (a registered name or a decimal message number) to the running program "
-     "and exit; WPARAM and LPARAM are decimal or 0x-hexadecimal",
+     "post message NAME (a registered name, UWM_INSTANCE_ACTIVATE, UWM_UPDATE_PROGRESS, "
+     "UWM_LIGHT_CONTROL_STATE, UWM_LIGHT_CONTROL_REQUEST, UWM_DEVICE_TABLE_QUERY or a decimal "
+     "message number) to the running program and exit; WPARAM and LPARAM are decimal or "
+     "0x-hexadecimal",
      ApplySend},
     {"--to", Takes::kValues, 1, "ENDPOINT", "with --send: the receiving endpoint (default Calvorn)",
      ApplyTo},
@@ -155,7 +180,9 @@ constexpr OptionSpec kOptions[] = {
      [](CommandLineOptions& o, Values v) { return StoreFile(o.screenshot, "--screenshot", v); }},
     {"--exit-after", Takes::kValues, 1, "MS", "quit MS milliseconds after start-up",
      ApplyExitAfter},
-    {"--hidden", Takes::kNothing, 0, "", "start with the main window hidden",
+    {"--hidden", Takes::kNothing, 0, "",
+     "start in the tray (the default): the window shows when a keyboard arrives or the tray "
+     "icon is clicked",
      [](CommandLineOptions& o, Values) {
          o.hidden = true;
          return std::string();
@@ -165,6 +192,10 @@ constexpr OptionSpec kOptions[] = {
          o.show = true;
          return std::string();
      }},
+    {"--updater", Takes::kValues, 1, "FILE",
+     "the external firmware updater to start when a keyboard needs new firmware (default "
+     "Update/Pellmor in the program folder)",
+     [](CommandLineOptions& o, Values v) { return StoreFile(o.updater, "--updater", v); }},
 };
 
 const OptionSpec* FindOption(std::string_view name) {

@@ -22,7 +22,8 @@ inline constexpr int kExitUsage = 2;
 // The endpoint of the running program, named after the product.
 inline constexpr std::string_view kDefaultEndpoint = "Calvorn";
 
-// --send NAME WPARAM LPARAM [--to ENDPOINT]
+// --send NAME WPARAM LPARAM [--to ENDPOINT]. A NAME of the form UWM_... is replaced by the
+// registered string of that cooperation message.
 struct SendRequest {
     std::string message;
     platform::WParam wparam = 0;
@@ -43,6 +44,7 @@ struct CommandLineOptions {
     std::optional<std::chrono::milliseconds> exit_after;  // --exit-after MS
     bool hidden = false;                                  // --hidden
     bool show = false;                                    // --show
+    std::optional<std::string> updater;                   // --updater FILE
 
     bool operator==(const CommandLineOptions&) const = default;
 };

@@ -2,14 +2,19 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "platform/file_io.h"
 #include "platform/ipc_endpoint.h"
 #include "platform/test_support.h"
+#include "shell/device_table_record.h"
+#include "shell/registered_messages.h"
 
 extern char** environ;
 
@@ -116,6 +121,43 @@ TEST_F(CalvornExecutableTest, SendReachesTheListeningProgram) {
     const Outcome elsewhere = Calvorn({"--send", "Calvorn", "0", "1", "--to", "ViraVide"});
     EXPECT_EQ(elsewhere.exit_code, 1);
     EXPECT_EQ(elsewhere.err, "calvorn: nobody is listening on ViraVide\n");
+}
+
+TEST_F(CalvornExecutableTest, DeviceTableQueryIsAnsweredToTheListeningCompanion) {
+    ScopedEnv offscreen{"QT_QPA_PLATFORM", "offscreen"};
+    ScopedEnv data{"CALVORN_DATA_HOME", (folder / "data").string()};
+    ScopedEnv config{"XDG_CONFIG_HOME", (folder / "config").string()};
+    std::string program = CALVORN_EXECUTABLE;
+    std::string exit_after = "--exit-after";
+    std::string ms = "10000";
+    char* argv[] = {program.data(), exit_after.data(), ms.data(), nullptr};
+    pid_t running = 0;
+    ASSERT_EQ(::posix_spawn(&running, argv[0], nullptr, nullptr, argv, environ), 0);
+    const std::filesystem::path socket = folder / "calvorn" / "Calvorn.sock";
+    for (int i = 0; i < 1000 && !std::filesystem::exists(socket); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+
+    platform::UiLoop loop;
+    MessageRecorder companion;
+    const platform::WindowHandle window = loop.CreateWindow(&companion);
+    platform::IpcEndpoint endpoint(loop, window);
+    endpoint.Admit(kDeviceTableQueryName);
+    ASSERT_TRUE(endpoint.Listen("ViraVide"));
+    const Outcome query = Calvorn({"--send", "UWM_DEVICE_TABLE_QUERY", "0", "0"});
+    EXPECT_EQ(query.exit_code, 0) << query.err;
+    const bool answered = PumpUntil(loop, [&] { return !companion.entries.empty(); });
+    ::kill(running, SIGKILL);
+    ::waitpid(running, nullptr, 0);
+
+    ASSERT_TRUE(answered);
+    ASSERT_TRUE(companion.entries[0].copy.has_value());
+    const platform::CopyDataMessage& record = *companion.entries[0].copy;
+    EXPECT_EQ(record.message_name, kDeviceTableQueryName);
+    EXPECT_EQ(record.lparam, kDeviceTableRecordTag);
+    ASSERT_EQ(record.payload.size(), kDeviceTableRecordBytes);
+    const auto expected = MakeDeviceTableRecord(discovery::kSupportedDevices);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), record.payload.begin()));
 }
 
 }  // namespace

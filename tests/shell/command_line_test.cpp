@@ -63,6 +63,16 @@ TEST(CommandLineTest, ValidCommandLines) {
              o.exit_after = ms(0);
              o.show = true;
          })},
+        {{"--send", "UWM_DEVICE_TABLE_QUERY", "0", "0"}, with([](auto& o) {
+             o.send = SendRequest{"{4695579F-999A-41d4-9FAF-EFFCE93EBF18}", 0, 0, "Calvorn"};
+         })},
+        {{"--send", "UWM_LIGHT_CONTROL_REQUEST", "1", "0"}, with([](auto& o) {
+             o.send = SendRequest{"{4695579F-999A-41d4-9FAF-EFFCE93EBF17}", 1, 0, "Calvorn"};
+         })},
+        {{"--send", "UWM_INSTANCE_ACTIVATE", "0", "1"}, with([](auto& o) {
+             o.send = SendRequest{"Calvorn", 0, 1, "Calvorn"};
+         })},
+        {{"--updater", "/opt/update/run"}, with([](auto& o) { o.updater = "/opt/update/run"; })},
     };
     for (const Case& c : cases) {
         const auto result = Parse(c.args);
@@ -112,6 +122,7 @@ TEST(CommandLineTest, ErrorsNameTheProblem) {
         {{"--sim-dump="}, "calvorn: --sim-dump: the FILE name is empty"},
         {{"--screenshot"}, "calvorn: --screenshot needs FILE"},
         {{"--hidden", "--show"}, "calvorn: --hidden and --show exclude each other"},
+        {{"--updater="}, "calvorn: --updater: the FILE name is empty"},
     };
     for (const Case& c : cases) {
         const auto result = Parse(c.args);
@@ -123,9 +134,10 @@ TEST(CommandLineTest, ErrorsNameTheProblem) {
 
 TEST(CommandLineTest, UsageListsEveryOption) {
     const std::string usage = UsageText();
-    for (const char* option : {"--help", "--version", "--send NAME WPARAM LPARAM", "--to ENDPOINT",
-                               "--simulate[=PID[:VERSION],...]", "--sim-dump FILE",
-                               "--screenshot FILE", "--exit-after MS", "--hidden", "--show"}) {
+    for (const char* option :
+         {"--help", "--version", "--send NAME WPARAM LPARAM", "--to ENDPOINT",
+          "--simulate[=PID[:VERSION],...]", "--sim-dump FILE", "--screenshot FILE",
+          "--exit-after MS", "--hidden", "--show", "--updater FILE", "UWM_DEVICE_TABLE_QUERY"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }
