@@ -1,6 +1,7 @@
 // Cost of one light frame: one step of each keyboard effect over the 126 LEDs of a keyboard,
-// as the light thread renders it (effects whose renderers are not built draw the static
-// colour), and the base frame built from the colour array.
+// as the light thread renders it, and the base frame built from the colour array. The preset
+// effects play a one-step preset that redraws every LED on every turn; the reactive effects
+// get a key press every sixteenth frame, as a fast typist would give them.
 //
 // After the Google Benchmark runs, one line per effect and a last line with the worst:
 //   RESULT effect=N ns_per_frame=X
@@ -16,12 +17,14 @@
 
 #include "device/light_engine.h"
 #include "device/light_keyboard_effects.h"
+#include "device/light_preset_player.h"
 
 namespace {
 
 using calvorn::device::ColorArray;
 using calvorn::device::KeyboardLightEffects;
 using calvorn::device::kLastKeyboardEffect;
+using calvorn::device::LightEffectStep;
 using calvorn::device::LightFrame;
 using calvorn::device::LightParameters;
 using calvorn::platform::Millis;
@@ -41,11 +44,26 @@ LightParameters EffectParameters(std::uint8_t effect) {
     return light;
 }
 
+// The effect's start state, and for the preset effects a preset to play.
+void Prepare(KeyboardLightEffects& effects, const LightParameters& light) {
+    effects.Refresh(light.mode, true);
+    LightEffectStep spectrum;
+    spectrum.mode = 4;  // moving spectrum: a colour per LED
+    spectrum.brightness = 5;
+    spectrum.speed = 5;  // a new phase on every turn
+    spectrum.time_ms = 1'000'000;
+    effects.Steps().Replace({spectrum});
+}
+
 // Renders `frames` steps of `effect`, one simulated millisecond apart.
 void RenderFrames(KeyboardLightEffects& effects, ColorArray& colors, const LightParameters& light,
                   std::int64_t frames, Millis& now) {
+    constexpr std::int64_t kFramesPerPress = 16;
     for (std::int64_t i = 0; i < frames; ++i) {
         now += Millis(1);
+        if (i % kFramesPerPress == 0) {
+            effects.ReactToKey(light.mode, static_cast<std::size_t>(now.count() % 126), true);
+        }
         effects.Render(colors, light, now);
         benchmark::ClobberMemory();
     }
@@ -55,6 +73,7 @@ void BM_KeyboardEffect(benchmark::State& state) {
     KeyboardLightEffects effects;
     ColorArray colors(kKeyboardLeds);
     const LightParameters light = EffectParameters(static_cast<std::uint8_t>(state.range(0)));
+    Prepare(effects, light);
     Millis now(1'000'000);
     for (auto _ : state) {
         RenderFrames(effects, colors, light, 1, now);
@@ -80,6 +99,7 @@ double NsPerFrame(std::uint8_t effect) {
     KeyboardLightEffects effects;
     ColorArray colors(kKeyboardLeds);
     const LightParameters light = EffectParameters(effect);
+    Prepare(effects, light);
     Millis now(1'000'000);
     RenderFrames(effects, colors, light, kFrames, now);  // warm up
     double best = 1e300;

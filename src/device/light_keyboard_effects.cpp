@@ -424,22 +424,23 @@ void KeyboardLightEffects::MaskReaction(std::size_t key) {
     }
 }
 
-void KeyboardLightEffects::DecayAndDraw(ColorArray& colors, const LightParameters& light,
+void KeyboardLightEffects::DecayAndDraw(ColorArray& colors, const LightParameters& light, int level,
                                         std::size_t key) {
     reactive_.DecayReactive(key, true);
-    colors.Set(key, AtFactor(KeyColor(key, light), BrightnessOfLevel(light.brightness),
-                             reactive_.Intensity(key)));
+    colors.Set(key, AtFactor(KeyColor(key, light), level, reactive_.Intensity(key)));
 }
 
 void KeyboardLightEffects::DecayAndDrawAll(ColorArray& colors, const LightParameters& light) {
+    const int level = BrightnessOfLevel(light.brightness);
     for (std::size_t k = 0; k < kKeyCount; ++k) {
-        DecayAndDraw(colors, light, k);
+        DecayAndDraw(colors, light, level, k);
     }
 }
 
 void KeyboardLightEffects::DecayAndDrawSnake(ColorArray& colors, const LightParameters& light) {
+    const int level = BrightnessOfLevel(light.brightness);
     for (std::size_t i = 0; i < kSnakeLength; ++i) {
-        DecayAndDraw(colors, light, kSnakeOrder[i]);
+        DecayAndDraw(colors, light, level, kSnakeOrder[i]);
     }
 }
 

@@ -203,7 +203,7 @@ private:
     // DecayReactive (fine) on every key of the set, then draws it at its intensity.
     void DecayAndDrawAll(ColorArray& colors, const LightParameters& light);
     void DecayAndDrawSnake(ColorArray& colors, const LightParameters& light);
-    void DecayAndDraw(ColorArray& colors, const LightParameters& light, std::size_t key);
+    void DecayAndDraw(ColorArray& colors, const LightParameters& light, int level, std::size_t key);
 
     void FlashReaction(std::size_t key, bool press);
     void SplashReaction(std::size_t key, bool press);
