@@ -221,6 +221,45 @@ TEST_F(LightingHandlersTest, CustomModeGoesToTheKeyboardPageAndSavesWithoutAWrit
     EXPECT_EQ(custom, (std::vector<std::string>{"mode 1", "lit", "off"}));
 }
 
+// Forwards the window's notifications to the handlers, as the main window does.
+class Forwarder : public dui::INotifyReceiver {
+public:
+    explicit Forwarder(LightingHandlers& handlers) : handlers_(handlers) {}
+    void OnNotify(dui::Notify& notify) override {
+        if (handlers_.HandleNotify(notify)) {
+            taken.push_back(notify.type + ":" + notify.sender->GetName());
+        }
+    }
+    std::vector<std::string> taken;
+
+private:
+    LightingHandlers& handlers_;
+};
+
+TEST_F(LightingHandlersTest, TheWindowsOwnNotificationsReachTheHandlers) {
+    LightingHandlers handlers = MakeHandlers(page);
+    Forwarder forward(handlers);
+    manager.AddNotifier(&forward);
+
+    const dui::Rect& swatch = In(page, "color_option_6")->GetPos();  // #FF0000FF
+    const dui::Point centre{(swatch.left + swatch.right) / 2, (swatch.top + swatch.bottom) / 2};
+    manager.OnMouseMove(centre, 0);
+    manager.OnButtonDown(centre, 0);
+    manager.OnButtonUp(centre, 0);
+
+    dui::Control* green = In(page, "deng_edit_G");
+    green->SetFocus();
+    green->SetText("300");
+    In(page, "deng_edit_B")->SetFocus();
+
+    EXPECT_EQ(forward.taken,
+              (std::vector<std::string>{"click:color_option_6", "killfocus:deng_edit_G"}));
+    EXPECT_EQ((std::vector<int>{page->RecordByte(5), page->RecordByte(6), page->RecordByte(7)}),
+              (std::vector<int>{0, 255, 255}));
+    EXPECT_EQ(green->GetText(), "255");
+    manager.RemoveNotifier(&forward);
+}
+
 TEST_F(LightingHandlersTest, OtherNotificationsAreNotTakenAndNothingHappensWithoutAPage) {
     LightingHandlers handlers = MakeHandlers(page);
     // Right name, wrong event; and an unrelated control.
