@@ -1,7 +1,10 @@
 #include "app/gui_app.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
 #include <QTimer>
 #include <array>
 #include <cstdio>
@@ -10,6 +13,7 @@
 
 #include "app/qt_modal_runner.h"
 #include "app/qt_window_frame.h"
+#include "app/sleep_watch.h"
 #include "dui/ui_context.h"
 #include "hid/hidraw_backend.h"
 #include "hid/virtual_hid_backend.h"
@@ -48,6 +52,37 @@ bool HasDisplay() {
     return std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr ||
            std::getenv("QT_QPA_PLATFORM") != nullptr;
 }
+
+// Passes the window's activation and the mouse entering and leaving it on to the main window.
+class WindowStateRelay final : public QObject {
+public:
+    WindowStateRelay(platform::UiLoop& loop, platform::WindowHandle window)
+        : loop_(loop), window_(window) {}
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::WindowActivate:
+                loop_.PostMessage(window_, shell::kMsgActivate, 1, 0);
+                break;
+            case QEvent::WindowDeactivate:
+                loop_.PostMessage(window_, shell::kMsgActivate, 0, 0);
+                break;
+            case QEvent::Enter:
+                loop_.PostMessage(window_, shell::kMsgMouseHover, 0, 0);
+                break;
+            case QEvent::Leave:
+                loop_.PostMessage(window_, shell::kMsgMouseLeave, 0, 0);
+                break;
+            default:
+                break;
+        }
+        return false;
+    }
+
+private:
+    platform::UiLoop& loop_;
+    platform::WindowHandle window_;
+};
 
 }  // namespace
 
@@ -118,6 +153,8 @@ int RunGui(const shell::CommandLineOptions& options, int argc, char** argv) {
     host.setWindowTitle(QStringLiteral("Calvorn"));
     host.setWindowIcon(qt::MakeAppIcon());
     host.SetCaptionHeight(main_window.Manager().Scale(52));
+    WindowStateRelay state_relay(loop, main_window.Handle());
+    host.installEventFilter(&state_relay);
     QtWindowFrame frame(host, [&loop] { loop.Quit(0); });
     main_window.AttachFrame(&frame);
     host.SetCloseHandler([&frame] { frame.Hide(); });
@@ -127,6 +164,28 @@ int RunGui(const shell::CommandLineOptions& options, int argc, char** argv) {
         endpoint.Admit(name);
     }
     endpoint.Listen(shell::kDefaultEndpoint);
+
+    // Suspend and resume, and screens that change size or come and go, reach the main window
+    // as the power and display messages it answers.
+    SleepWatch sleep_watch([&loop, &main_window](bool suspending) {
+        loop.PostMessage(main_window.Handle(), shell::kMsgPowerBroadcast,
+                         suspending ? shell::kPowerSuspend : shell::kPowerResumeAutomatic, 0);
+    });
+    const auto display_changed = [&loop, &main_window] {
+        loop.PostMessage(main_window.Handle(), shell::kMsgDisplayChange, 0, 0);
+    };
+    const auto watch_screen = [&host, display_changed](QScreen* screen) {
+        QObject::connect(screen, &QScreen::geometryChanged, &host, display_changed);
+    };
+    for (QScreen* screen : QGuiApplication::screens()) {
+        watch_screen(screen);
+    }
+    QObject::connect(qApp, &QGuiApplication::screenAdded, &host,
+                     [watch_screen, display_changed](QScreen* screen) {
+                         watch_screen(screen);
+                         display_changed();
+                     });
+    QObject::connect(qApp, &QGuiApplication::screenRemoved, &host, display_changed);
 
     qt::TrayIcon tray(
         qt::MakeAppIcon(), QStringLiteral("Calvorn"), [&loop, &main_window](long mouse_message) {
@@ -163,6 +222,7 @@ int RunGui(const shell::CommandLineOptions& options, int argc, char** argv) {
     const int loop_result = QApplication::exec();
     endpoint.Close();
     main_window.Shutdown();
+    main_window.AttachFrame(nullptr);  // the frame goes before the window
     if (options.sim_dump) {
         std::string error;
         if (!simulated.WriteSimDump(*options.sim_dump, &error)) {

@@ -119,6 +119,8 @@ bool CMainWnd::Create() {
     manager_.SetRoot(std::move(root));
     handle_ = context_.Loop().CreateWindow(this);
     platform::Trace("InitWindow");
+    // The built-in language until the saved choice is applied.
+    context_.LoadLanguage("lan_cn.xml");
     return true;
 }
 

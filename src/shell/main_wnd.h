@@ -11,6 +11,7 @@
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string_view>
 
 #include "device/usb_device.h"
