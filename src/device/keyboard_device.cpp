@@ -511,6 +511,9 @@ void CTalvexKeyboardDevice::BindPage() {
         return;
     }
     BindKeyButtons(FindSubControl("keyboard_device_key_light_0"));
+    if (auto* panel = dynamic_cast<ILightingPanel*>(FindSubControl("LightControlItem"))) {
+        SetLightingPanel(panel);
+    }
 }
 
 void CTalvexKeyboardDevice::BindLayoutVariant(int variant) {

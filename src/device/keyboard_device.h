@@ -132,6 +132,8 @@ public:
     virtual void KeyReaction(int key, bool press);
 
     // --- device base operations ---
+    // Binds the key buttons of "keyboard_device_key_light_0" and links the page's lighting
+    // panel ("LightControlItem"). A page without a layout path binds nothing.
     void BindPage() override;
     int RefreshPage() override;
     void SendLightFrame() override;

@@ -163,7 +163,9 @@ TEST_F(KeyboardPageTest, TabsOptionsAndTheFnKey) {
     ASSERT_NE(functions, nullptr);
     ASSERT_NE(key_functions, nullptr);
     EXPECT_EQ(key_functions->GetItemAt(0)->GetName(), "light_tab_page");
-    EXPECT_NE(page->FindSubControl("LightControlItem"), nullptr);
+    EXPECT_EQ(page->LightingPanel(),
+              dynamic_cast<device::ILightingPanel*>(page->FindSubControl("LightControlItem")));
+    EXPECT_NE(page->LightingPanel(), nullptr);
 
     page->SelectFunctionTab(2);
     EXPECT_EQ(key_functions->GetCurSel(), 1);
