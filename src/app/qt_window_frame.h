@@ -25,6 +25,8 @@ public:
     void Restore() override {
         if (window_.isMinimized() || window_.isMaximized()) {
             window_.showNormal();
+        } else {
+            window_.show();
         }
         // The offscreen platform (screenshots, tests) has no stacking order to change.
         if (QGuiApplication::platformName() != QLatin1String("offscreen")) {

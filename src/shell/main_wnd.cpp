@@ -539,7 +539,6 @@ void CMainWnd::BringToFront() {
     if (frame_ == nullptr) {
         return;
     }
-    frame_->Show();
     frame_->Restore();
     LiftAboveOthers();
 }

@@ -17,7 +17,8 @@ public:
     virtual bool IsMinimized() const = 0;
     virtual void Minimize() = 0;
     virtual void Maximize() = 0;
-    // Brings a minimised or maximised window back to its normal size and activates it.
+    // Shows the window at its normal size (also when it was hidden, minimised or maximised)
+    // and activates it.
     virtual void Restore() = 0;
     virtual void SetTopmost(bool topmost) = 0;
     virtual void CenterOnScreen() = 0;

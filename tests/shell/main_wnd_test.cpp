@@ -42,7 +42,10 @@ public:
     bool IsMinimized() const override { return minimized; }
     void Minimize() override { minimized = true; }
     void Maximize() override { maximized = true; }
-    void Restore() override { minimized = maximized = false; }
+    void Restore() override {
+        visible = true;
+        minimized = maximized = false;
+    }
     void SetTopmost(bool on) override { topmost.push_back(on); }
     void CenterOnScreen() override { ++centred; }
     dui::Rect MonitorGeometry() const override { return monitor; }
@@ -211,6 +214,15 @@ TEST_F(MainWndTest, WithoutADeviceItStartsInTheTrayAndTheTrayIconToggles) {
     EXPECT_TRUE(NoticeShown());
     Post(kMsgTrayIcon, 0, kTrayLeftButtonUp);
     EXPECT_FALSE(frame.visible);
+
+    // A minimised window comes back at its normal size.
+    Post(kMsgTrayIcon, 0, kTrayLeftButtonUp);
+    Notify("minbtn", "click");
+    ASSERT_TRUE(frame.minimized);
+    Post(kMsgTrayIcon, 0, kTrayLeftButtonUp);
+    EXPECT_TRUE(frame.visible);
+    EXPECT_FALSE(frame.minimized);
+    Notify("closebtn", "click");
 
     // A second start of the program (lParam 1) always shows the window.
     Post(messages.instance_activate, 0, 1);
