@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "device/event_image.h"
+#include "device/light_keyboard_effects.h"
 #include "device/profile_selection.h"
 #include "dui/container.h"
 #include "dui/edit.h"
@@ -41,8 +42,8 @@ void SetSelected(dui::Control* control, bool selected) {
 
 CTalvexKeyboardDevice::CTalvexKeyboardDevice(hid::HidBackend& backend)
     : CTalvexUSBDevice(backend),
-      light_driver_(
-          std::make_unique<KeyboardLightDriver>(Colors(), active_light_, PrimaryChannel())) {
+      light_driver_(std::make_unique<KeyboardLightDriver>(Colors(), active_light_, PrimaryChannel(),
+                                                          LightDataLock(), led_layers_)) {
     SetKind(discovery::DEVICE_KEYBOARD);
     for (std::size_t key = 0; key < kLogicalKeys; ++key) {
         key_map_a_[static_cast<int>(key)] = kUnmapped;
@@ -110,9 +111,11 @@ int CTalvexKeyboardDevice::RefreshPage() {
                                          record.kind_specific, record.custom_slot);
     const LightParameters previous = active_light_.Load();
     active_light_.Store(record);
-    if (record.mode != previous.mode) {
+    const bool effect_changed = record.mode != previous.mode;
+    if (effect_changed) {
         PrepareEffect(record);
     }
+    light_driver_->Effects().RequestRefresh(record.mode, effect_changed);
     const std::vector<storage::LightEffectRecord> list = document_.ReadLightList();
     std::lock_guard lock(LightDataLock());
     for (std::size_t i = 0; i < led_layers_.size(); ++i) {
@@ -124,6 +127,7 @@ int CTalvexKeyboardDevice::RefreshPage() {
                               area.reserved[0], area.reserved[1], area.present};
         }
     }
+    light_driver_->Effects().Areas().Reset(led_layers_);
     return 1;
 }
 
@@ -280,6 +284,7 @@ void CTalvexKeyboardDevice::ReadParameters() {
         active_light_.Store(record);
         if (record.mode != previous.mode) {
             PrepareEffect(record);
+            light_driver_->Effects().RequestRefresh(record.mode, true);
         }
         options_ = OptionsAfterReadBack(page, options_);
         const storage::KeyboardSystemWords words = options_.Words();
@@ -572,6 +577,9 @@ void CTalvexKeyboardDevice::OnConsumerNotice(std::uint16_t usage) {
     KeyReaction(key, false);
 }
 
-void CTalvexKeyboardDevice::KeyReaction(int, bool) {}
+void CTalvexKeyboardDevice::KeyReaction(int key, bool press) {
+    light_driver_->Effects().KeyReaction(active_light_.Load().mode, static_cast<std::size_t>(key),
+                                         press);
+}
 
 }  // namespace calvorn::device

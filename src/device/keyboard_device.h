@@ -127,8 +127,8 @@ public:
     // "keyboard_device_key_light_" + v.
     void BindLayoutVariant(int variant);
 
-    // The key reaction of the current effect for logical key `key`: a press runs it for press
-    // and then release, a release for release. No built keyboard effect reacts to keys yet.
+    // The current effect's reaction to a press or release of logical key `key` (a key report
+    // runs it for press and then release, or for release).
     virtual void KeyReaction(int key, bool press);
 
     // --- device base operations ---
@@ -161,7 +161,8 @@ public:
 private:
     void ReadKeyTables();
     void BuildKeyMaps();
-    // Effect preparation after the animated effect changed.
+    // The part of an effect change that needs the profile: the custom effect takes its
+    // group's colours from the profile into the colour array.
     void PrepareEffect(const LightParameters& record);
     void RebuildKeyInfo();
     void ShowOptions();
