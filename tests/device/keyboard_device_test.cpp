@@ -361,6 +361,26 @@ TEST_F(KeyboardDeviceTest, KeyReportsRunTheKeyReactionOfTheLogicalKey) {
     EXPECT_EQ(device->reactions, expected);
 }
 
+TEST_F(KeyboardDeviceTest, TheLightThreadDrawsTheAreaEffectsOverTheEffect) {
+    PrepareUserData();
+    const fs::path profile = UserFolder() / (std::string(kProfileId) + ".Json");
+    Json::Value root = storage::ReadJsonFile(profile);
+    Json::Value& area = root["Device"][0]["LightList"][0];
+    area["LEDREGMode"] = 1;  // static
+    area["LEDBrightness"] = 4;
+    area["blue"] = 255;
+    ASSERT_TRUE(storage::WriteJsonFile(profile, root));
+    Attach();
+    device->SyncFromDevice();
+
+    // Record 0 shows the static blue area; the others the effect (spectrum).
+    EXPECT_TRUE(PumpUntil(loop, [&] {
+        const LedColor first = device->Colors().Get(0);
+        return first.red == 0 && first.green == 0 && first.blue == 255 && first.brightness != 0 &&
+               device->Colors().Get(1) != LedColor{};
+    }));
+}
+
 TEST_F(KeyboardDeviceTest, ReadRequestsReadTheParameters100MsLater) {
     Attach();
     device->SyncFromDevice();
