@@ -158,7 +158,8 @@ HostWindow::~HostWindow() {
         delete window;
     }
     popups_.clear();
-    if (manager_.GetHost() == this) {
+    // A closed pop-up's paint manager may already be gone when the deferred delete runs.
+    if (!detached_ && manager_.GetHost() == this) {
         manager_.SetHost(nullptr);
     }
 }
