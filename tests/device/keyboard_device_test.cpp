@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/file_io.h"
 #include "platform/test_support.h"
+#include "platform/trace.h"
 #include "platform/ui_loop.h"
 #include "sim/factory_layout.h"
 #include "sim/sim_keyboard.h"
@@ -379,6 +380,15 @@ TEST_F(KeyboardDeviceTest, TheLightThreadDrawsTheAreaEffectsOverTheEffect) {
         return first.red == 0 && first.green == 0 && first.blue == 255 && first.brightness != 0 &&
                device->Colors().Get(1) != LedColor{};
     }));
+}
+
+TEST_F(KeyboardDeviceTest, DestroyingTheKeyboardEndsItsLightThread) {
+    Attach();
+    device->SyncFromDevice();
+    platform::TraceCapture trace;
+    device.reset();
+    EXPECT_TRUE(trace.Contains("KB灯光线程设定退出"));
+    EXPECT_TRUE(trace.Contains("线程退出：：对象处于激发状态\n"));
 }
 
 TEST_F(KeyboardDeviceTest, ReadRequestsReadTheParameters100MsLater) {
