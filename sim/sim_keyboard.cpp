@@ -30,10 +30,11 @@ constexpr std::array<ProductDefaults, 7> kProducts = {{
     {0x3299, 0x4EA5, 259},
 }};
 
-// Factory settings page: effect 4 (spectrum), full brightness, middle speed, multicolour, red,
-// all keys reported at once, highest report rate, custom group 0.
+// Factory settings page, the lighting and options of the shipped default profile: effect 4
+// (spectrum), brightness 5, middle speed, direction 1, multicolour, red, all keys reported at
+// once, highest report rate, custom group 0.
 constexpr std::array<std::uint8_t, kSettingsPageSize> kFactoryPage = {
-    0, 4, 4, 2, 0, 1, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
+    0, 4, 5, 2, 1, 1, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
 
 SimMemory FactoryMemory(const SimKeyboardConfig& config) {
     SimMemory memory;

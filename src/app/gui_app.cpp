@@ -40,8 +40,11 @@ constexpr std::array<std::string_view, 4> kPrivateFontFiles = {
     "Font/Simplified_Chinese.ttf", "Font/Varnhelm-Regular.otf", "Font/NotoSansThai-Regular.ttf",
     "Font/NotoSansCJKtc-Regular.otf"};
 
-// Time the window gets to lay itself out and paint before a screenshot is taken.
+// Time the window gets to lay itself out and paint before a screenshot is taken; with
+// simulated keyboards, also the time their pages need to read the keyboard (500 ms after
+// attach) and show a few light frames.
 constexpr int kScreenshotDelayMs = 400;
+constexpr int kSimulatedScreenshotDelayMs = 1500;
 
 bool UseVirtualDevices(const shell::CommandLineOptions& options) {
     const char* hid = std::getenv("CALVORN_HID");
@@ -204,7 +207,11 @@ int RunGui(const shell::CommandLineOptions& options, int argc, char** argv) {
     int exit_code = 0;
     if (options.screenshot) {
         const QString file = QString::fromStdString(*options.screenshot);
-        QTimer::singleShot(kScreenshotDelayMs, &host, [&, file] {
+        // With --exit-after the picture is taken when that time is up.
+        const int delay_ms = options.exit_after ? static_cast<int>(options.exit_after->count())
+                             : options.simulate ? kSimulatedScreenshotDelayMs
+                                                : kScreenshotDelayMs;
+        QTimer::singleShot(delay_ms, &host, [&, file] {
             loop.RunUntilIdle();
             if (!host.Render().save(file, "PNG")) {
                 std::fprintf(stderr, "calvorn: cannot write the screenshot %s\n",
@@ -214,7 +221,7 @@ int RunGui(const shell::CommandLineOptions& options, int argc, char** argv) {
             loop.Quit(exit_code);
         });
     }
-    if (options.exit_after) {
+    if (options.exit_after && !options.screenshot) {
         QTimer::singleShot(static_cast<int>(options.exit_after->count()), &host,
                            [&loop] { loop.Quit(0); });
     }

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace calvorn::dui {
 class Control;
@@ -33,6 +34,17 @@ public:
     // Whether more than one device is shown in the selector; when not, the panel also drops
     // its multi-device state.
     virtual void SetMultiDevice(bool more_than_one) = 0;
+
+    // What the page offers: which mode-to-layout table applies (1 to 7), the mode names with
+    // their visibility flags, and the brightness and speed maxima. A panel without such
+    // controls ignores them.
+    virtual void SetLayoutType(int /*layout_type*/) {}
+    virtual void Configure(std::span<const std::string> /*mode_names*/,
+                           const std::vector<bool>& /*visible*/, int /*brightness_max*/,
+                           int /*speed_max*/) {}
+    // Shows the page's lighting record, given as its first three words.
+    virtual void ShowRecord(std::uint32_t /*first*/, std::uint32_t /*second*/,
+                            std::uint32_t /*third*/) {}
 };
 
 // A device's entry in the device selector ("device_select_layout"). It selects the device's

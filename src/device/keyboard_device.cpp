@@ -4,6 +4,7 @@
 
 #include "device/event_image.h"
 #include "device/light_keyboard_effects.h"
+#include "device/light_tables.h"
 #include "device/profile_selection.h"
 #include "dui/container.h"
 #include "dui/edit.h"
@@ -27,6 +28,11 @@ constexpr int kMaxKeyPositions = static_cast<int>(kKeyTableImageBytes / 3);
 constexpr int kMaxCustomLeds = static_cast<int>(kCustomLightBlockBytes / 3);
 constexpr int kOptionCount = 4;  // report-rate and repeat-delay options
 constexpr int kRepeatDelayStepMs = 250;
+// The lighting panel's mode-to-layout table for keyboards, and its slider ranges: the
+// brightness levels of the light engine and the five speed levels of its period row.
+constexpr int kKeyboardPanelLayout = 1;
+constexpr int kBrightnessMax = static_cast<int>(kBrightnessLevels.size()) - 1;
+constexpr int kSpeedMax = 4;
 
 int OptionIndex(int value) {
     return value >= 0 && value < kOptionCount ? value : 0;
@@ -128,6 +134,9 @@ int CTalvexKeyboardDevice::RefreshPage() {
         }
     }
     light_driver_->Effects().Areas().Reset(led_layers_);
+    if (ILightingPanel* panel = LightingPanel()) {
+        panel->ShowRecord(record.FirstWord(), record.SecondWord(), record.kind_specific);
+    }
     return 1;
 }
 
@@ -175,7 +184,17 @@ void CTalvexKeyboardDevice::ValidateMacroKeys() {
 }
 
 void CTalvexKeyboardDevice::PrepareUserData() {
+    storage::RefreshLightNames(light_names_,
+                               storage::DefaultDataFolder() / storage::kDefaultLightFileName,
+                               UserDataFolder() / storage::kPresetListFileName, GetViewValue());
     macro_names_ = device::MacroNames(UserDataFolder());
+    if (ILightingPanel* panel = LightingPanel()) {
+        panel->SetLayoutType(kKeyboardPanelLayout);
+        panel->Configure(light_names_.effect_names, light_names_.effect_visible, kBrightnessMax,
+                         kSpeedMax);
+        const LightParameters record = LightParams();
+        panel->ShowRecord(record.FirstWord(), record.SecondWord(), record.kind_specific);
+    }
 }
 
 // --- attach and reads ---

@@ -37,6 +37,7 @@
 #include "device/light_parameters.h"
 #include "device/usb_device.h"
 #include "storage/keyboard_profiledata.h"
+#include "storage/light_presets.h"
 #include "storage/profile_records.h"
 
 namespace calvorn::device {
@@ -108,6 +109,7 @@ public:
     int LayoutVariant() const { return layout_variant_; }
     const KeyInfoList& KeyInfo() const { return key_info_; }
     const std::vector<std::string>& MacroNames() const { return macro_names_; }
+    const storage::LightNameLists& LightNames() const { return light_names_; }
 
     // --- option controls ---
     // Stores an option in the system words and saves the profile; the options the keyboard
@@ -185,6 +187,7 @@ private:
     int layout_variant_ = -1;
     KeyInfoList key_info_;
     std::vector<std::string> macro_names_;
+    storage::LightNameLists light_names_;
     std::unique_ptr<KeyboardLightDriver> light_driver_;
 };
 

@@ -6,9 +6,12 @@
 #include <system_error>
 
 #include "device/device_base.h"
+#include "device/keyboard_device.h"
+#include "dui/attributes.h"
 #include "dui/button.h"
 #include "dui/container.h"
 #include "dui/control.h"
+#include "dui/option.h"
 #include "dui/progress.h"
 #include "platform/folders.h"
 #include "platform/ipc_endpoint.h"
@@ -189,11 +192,16 @@ void CMainWnd::HandleNotify(dui::Notify& notify) {
         case NotifyRoute::kOrvumDpiEdit:
             OnOrvumDpiEdit(target.index);
             break;
+        case NotifyRoute::kKeyboardOptions:
+            OnKeyboardOption(notify, name, target.index);
+            break;
+        case NotifyRoute::kMousePage:
+            // The polling rate options share their name with the keyboard page's.
+            OnKeyboardOption(notify, name, target.index);
+            break;
         case NotifyRoute::kNone:
         case NotifyRoute::kInputHook:
         case NotifyRoute::kKeySettingPanel:
-        case NotifyRoute::kKeyboardOptions:
-        case NotifyRoute::kMousePage:
         case NotifyRoute::kMacroEditor:
         case NotifyRoute::kMacroRecorder:
         case NotifyRoute::kRecoilPanel:
@@ -208,7 +216,43 @@ void CMainWnd::HandleNotify(dui::Notify& notify) {
     }
 }
 
-void CMainWnd::OnLightingNotify(dui::Notify&) {}
+void CMainWnd::OnLightingNotify(dui::Notify& notify) {
+    if (lighting_) {
+        lighting_->HandleNotify(notify);
+    }
+}
+
+void CMainWnd::OnKeyboardOption(const dui::Notify& notify, const std::string& name, int index) {
+    auto* keyboard = dynamic_cast<device::CTalvexKeyboardDevice*>(CurrentPage());
+    if (keyboard == nullptr || notify.sender == nullptr) {
+        return;
+    }
+    using device::KeyboardOption;
+    const auto* option = dynamic_cast<const dui::Option*>(notify.sender);
+    const int checked = option != nullptr && option->IsSelected() ? 1 : 0;
+    const auto named = [&name](std::string_view expected) {
+        return dui::EqualsNoCase(name, expected);
+    };
+    const auto prefixed = [&name](std::string_view prefix) {
+        return name.size() > prefix.size() &&
+               dui::EqualsNoCase(std::string_view(name).substr(0, prefix.size()), prefix);
+    };
+    if (named("winlockflag_option")) {
+        keyboard->SetKeyboardOption(KeyboardOption::kWinLock, checked);
+    } else if (named("wflag_option")) {
+        keyboard->SetKeyboardOption(KeyboardOption::kWFlag, checked);
+    } else if (named("6flag_option")) {
+        keyboard->SetKeyboardOption(KeyboardOption::kKey6Flag, checked);
+    } else if (prefixed("polling_rate_option_") && checked == 1) {
+        keyboard->SetKeyboardOption(KeyboardOption::kPollingRate, index);
+    } else if (prefixed("repeat_delay_check_") && checked == 1) {
+        keyboard->SetKeyboardOption(KeyboardOption::kRepeatDelay, index);
+    } else if (named("repeat_rate_slider")) {
+        if (const auto* slider = dynamic_cast<const dui::Progress*>(notify.sender)) {
+            keyboard->SetKeyboardOption(KeyboardOption::kRepeatRate, slider->GetValue());
+        }
+    }
+}
 
 void CMainWnd::OnKeyPicked(int key) {
     device::CTalvexUSBDevice* page = CurrentPage();
@@ -302,6 +346,19 @@ void CMainWnd::StartDeviceDiscovery() {
         manager_, devices_, handle_,
         [this](std::string_view class_name) { return CreateControl(class_name); },
         discovery::DeviceAttach::Hooks{{}, [this] { BringToFront(); }});
+    lighting_ = std::make_unique<ui::LightingHandlers>(
+        ui::LightingHost{.current_page = [this] { return CurrentPage(); },
+                         .device_lists = [this] { return ui::DeviceListsOf(attach_.get()); },
+                         .screen_size = [this] { return screen_size_; },
+                         .select_custom_mode = {},
+                         .custom_colouring =
+                             [](device::CTalvexUSBDevice& page, bool lit) {
+                                 if (auto* keyboard =
+                                         dynamic_cast<device::CTalvexKeyboardDevice*>(&page)) {
+                                     keyboard->CustomFill(lit);
+                                 }
+                             }},
+        context_.Loop().GetClock());
     scanner_ = std::make_shared<discovery::ScannerThread>(backend_, devices_, context_.Loop(),
                                                           handle_, messages_.instance_activate);
 }
@@ -313,6 +370,8 @@ void CMainWnd::StartThreads() {
     }
     if (options_.light_sync) {
         slots_[kLightSyncSlot]->Start(options_.light_sync);
+    } else if (lighting_) {
+        slots_[kLightSyncSlot]->Start(lighting_->SyncThreadBody());
     }
 }
 
@@ -320,9 +379,8 @@ std::unique_ptr<dui::Control> CMainWnd::CreateControl(std::string_view class_nam
     if (options_.create_page) {
         return options_.create_page(class_name);
     }
-    // The keyboard page is the device base until the keyboard's own page class exists.
     if (class_name == "TalvexKeyboardDevice") {
-        return std::make_unique<device::CTalvexUSBDevice>(backend_);
+        return std::make_unique<device::CTalvexKeyboardDevice>(backend_);
     }
     return nullptr;
 }
@@ -341,6 +399,10 @@ void CMainWnd::Shutdown() {
     }
     for (auto& slot : slots_) {
         slot->Stop();
+    }
+    // A synchronisation thread that did not stop in time must not reach the pages removed next.
+    if (lighting_) {
+        lighting_->ForgetDevices();
     }
     if (attach_) {
         attach_->Shutdown();
@@ -416,6 +478,7 @@ void CMainWnd::OnGameEvent(platform::WParam wparam, platform::LParam lparam) {
     if (device::IDeviceSelectorEntry* entry = page->SelectorEntry()) {
         entry->SetSynchronised(false);
     }
+    page->SetSyncLighting(false);
     device::LightParameters parameters = page->LightParams();
     parameters.mode = static_cast<std::uint8_t>(lparam);
     page->SetLightParameters(parameters.FirstWord(), parameters.SecondWord(),

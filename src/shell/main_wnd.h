@@ -30,6 +30,7 @@
 #include "shell/notify_routes.h"
 #include "shell/registered_messages.h"
 #include "shell/window_frame.h"
+#include "ui/lighting/lighting_handlers.h"
 
 namespace calvorn::shell {
 
@@ -125,6 +126,7 @@ private:
     // "custom_*_color_btn", "deng_same_mode", "colorchanged" on "deng_Color_Pallet"). The
     // lighting panel's handlers connect here.
     void OnLightingNotify(dui::Notify& notify);
+    void OnKeyboardOption(const dui::Notify& notify, const std::string& name, int index);
 
     void OnWindowInit();
     void StartThreads();
@@ -166,6 +168,7 @@ private:
     std::unique_ptr<dui::Menu> tray_menu_;
     std::shared_ptr<discovery::DeviceList> devices_;
     std::unique_ptr<discovery::DeviceAttach> attach_;
+    std::unique_ptr<ui::LightingHandlers> lighting_;
     std::shared_ptr<discovery::ScannerThread> scanner_;
     std::array<std::unique_ptr<platform::ThreadSlot>, kThreadSlotCount> slots_;
 

@@ -359,8 +359,6 @@ TEST_F(MainWndTest, AnOldKeyboardConfirmingTheUpdateStartsTheUpdater) {
 }
 
 TEST_F(MainWndTest, ApplyingTheProfileCallsThePageInOrderAndReportsTheUpload) {
-    ASSERT_TRUE(context.Language().LoadFromString(
-        R"(<Language><Text id="message_text_16" value="%d over, 100% full %s"/></Language>)"));
     struct Case {
         int macro_result;
         std::optional<MessageRequest> message;
@@ -371,6 +369,9 @@ TEST_F(MainWndTest, ApplyingTheProfileCallsThePageInOrderAndReportsTheUpload) {
         {3, MessageRequest{"", "3 over, 100% full %s", false, 0, 96}},
     };
     Start();
+    // After start-up, which loads the built-in language.
+    ASSERT_TRUE(context.Language().LoadFromString(
+        R"(<Language><Text id="message_text_16" value="%d over, 100% full %s"/></Language>)"));
     PlugKeyboard(0x4E93);
     ASSERT_NE(last_page, nullptr);
     for (const Case& c : cases) {

@@ -117,7 +117,7 @@ TEST_F(SimKeyboardTest, AnswersEveryCommandWithEchoStatusAndPayload) {
         {"settings page 0",
          Literal({0x04, 0x1F, 0x00, 0x05, 0x1A, 0x00, 0x00, 0x00}),
          {0x05, 0x1A, 0, 0, 0x00},
-         {0, 4, 4, 2, 0, 1, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0}},
+         {0, 4, 5, 2, 1, 1, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0}},
         {"key table: Esc, `, Tab, Caps Lock, left Shift, left Ctrl, F1",
          Literal({0x04, 0x3F, 0x00, 0x07, 0x38, 0x00, 0x00, 0x00}),
          {0x07, 0x38, 0, 0, 0x00},

@@ -36,18 +36,18 @@ public:
     std::string_view GetClass() const override { return "LightControl"; }
 
     // Selects the mode-to-layout table (1 to 7; other values apply no table).
-    void SetLayoutType(int layout_type) { layout_type_ = layout_type; }
+    void SetLayoutType(int layout_type) override { layout_type_ = layout_type; }
     int LayoutType() const { return layout_type_; }
 
     // Refills the mode combo with one row per name (the name is the row's language key and
     // its user data; the row is visible as its flag says, visible when the flag is missing)
     // and sets the maxima of the brightness and speed sliders.
     void Configure(std::span<const std::string> mode_names, const std::vector<bool>& visible,
-                   int brightness_max, int speed_max);
+                   int brightness_max, int speed_max) override;
 
     // Shows a lighting record given as three words (bytes 0-3, 4-7, 8-11, low byte first).
     // Sends no notifications.
-    void ShowRecord(std::uint32_t first, std::uint32_t second, std::uint32_t third);
+    void ShowRecord(std::uint32_t first, std::uint32_t second, std::uint32_t third) override;
 
     // Applies the layout table of the panel's layout type for `mode`.
     void ApplyModeLayout(int mode);
