@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "dui/combo.h"
 #include "dui/edit.h"
 #include "dui/fake_window_host.h"
 #include "dui/slider.h"
@@ -21,6 +22,8 @@
 #include "platform/trace.h"
 #include "shell/device_table_record.h"
 #include "sim/simulated_keyboards.h"
+#include "storage/json_file.h"
+#include "transport/report_protocol.h"
 #include "ui/controls/custom_controls.h"
 #include "ui/device_option_ui.h"
 
@@ -139,6 +142,9 @@ protected:
     void Start(MainWndOptions options = {}) {
         options.scanner_thread = false;
         options.updater_program = folder / "Update" / "updater";
+        if (real_pages) {
+            return StartWindow(std::move(options));
+        }
         options.create_page = [this](std::string_view class_name) {
             std::unique_ptr<dui::Control> page;
             if (class_name == "TalvexKeyboardDevice") {
@@ -149,6 +155,9 @@ protected:
             }
             return page;
         };
+        StartWindow(std::move(options));
+    }
+    void StartWindow(MainWndOptions options) {
         window = std::make_unique<CMainWnd>(context, messages, backend, prompt, std::move(options));
         ASSERT_TRUE(window->Create());
         window->AttachFrame(&frame);
@@ -178,7 +187,9 @@ protected:
     }
     // Plugs a keyboard, lets the scanner attach it and its page read the device.
     void PlugKeyboard(std::uint16_t product_id) {
-        keyboards.Plug(Keyboard(product_id));
+        sim::SimKeyboardConfig config = Keyboard(product_id);
+        config.record_frames = true;
+        keyboards.Plug(config);
         Scan();
         ASSERT_NE(window->CurrentPage(), nullptr);
         loop.AdvanceBy(Millis(500));
@@ -198,6 +209,8 @@ protected:
     ScriptedPrompt prompt;
     std::vector<std::string> calls;
     int firmware_version = -1;
+    // Start with the program's own page classes instead of the recording page.
+    bool real_pages = false;
     RecordingKeyboard* last_page = nullptr;
     std::unique_ptr<CMainWnd> window;
 };
@@ -601,6 +614,56 @@ TEST_F(MainWndTest, ShutdownStopsTheScannerAndTheLightingThread) {
     EXPECT_EQ(trace.Count("所有对象处于激发状态"), 2u) << "the scanner and the lighting thread";
     EXPECT_TRUE(trace.Contains("退出测试"));
     EXPECT_FALSE(frame.visible);
+}
+
+// The keyboard page the program really builds, end to end over a simulated keyboard: the
+// page reads the keyboard, the window applies the profile, and a lighting edit in the panel
+// is saved and then written to the keyboard once.
+TEST_F(MainWndTest, KeyboardPageAppliesItsProfileAndWritesALightingEditOnce) {
+    ScopedEnv program_dir("CALVORN_PROGRAM_DIR", CALVORN_SOURCE_DIR);
+    real_pages = true;
+    Start();
+    PlugKeyboard(0x4E93);
+    loop.RunUntilIdle();
+    sim::SimKeyboard& keyboard = keyboards.Keyboard(0);
+    const auto commands_seen = [&keyboard](std::uint8_t command) {
+        int count = 0;
+        for (const transport::Frame& request : keyboard.RequestLog()) {
+            count += request[transport::kCommandByte] == command ? 1 : 0;
+        }
+        return count;
+    };
+    ASSERT_GT(commands_seen(transport::CMD_WRITE_KEY_TABLE), 0);
+    const int page_writes = commands_seen(transport::CMD_WRITE_PARAMS);
+    ASSERT_GT(page_writes, 0);
+    const auto settings_page = [&keyboard] {
+        const sim::SimMemory memory = keyboard.Memory();
+        return std::vector<std::uint8_t>(memory.params.begin(), memory.params.begin() + 26);
+    };
+    const std::vector<std::uint8_t> page_before = settings_page();
+
+    auto* modes =
+        dynamic_cast<dui::Combo*>(window->Manager().FindControl("light_combo_modeSelect"));
+    ASSERT_NE(modes, nullptr);
+    ASSERT_GT(modes->GetCount(), 1);
+    ASSERT_TRUE(modes->SelectItem(1));
+    loop.RunUntilIdle();
+
+    EXPECT_EQ(commands_seen(transport::CMD_WRITE_PARAMS), page_writes + 1);
+    std::vector<std::uint8_t> page_after = settings_page();
+    EXPECT_EQ(page_after[1], 1);  // the effect byte
+    page_after[1] = page_before[1];
+    EXPECT_EQ(page_after, page_before);
+
+    const std::filesystem::path profiles = folder / "data" / "Calvorn" / "keyboard";
+    bool saved = false;
+    for (const auto& entry : std::filesystem::directory_iterator(profiles)) {
+        if (entry.path().extension() == ".Json") {
+            const Json::Value light = storage::ReadJsonFile(entry.path())["Device"][0]["LightInfo"];
+            saved = saved || light["SelectItem"].asInt() == 1;
+        }
+    }
+    EXPECT_TRUE(saved);
 }
 
 }  // namespace
