@@ -65,9 +65,13 @@ Millis LightPacer::Turn(LightTarget& target, Millis now) {
 
 void RunLightThread(LightTarget& target, const platform::Clock& clock,
                     const platform::ManualResetEvent& stop, std::string_view exit_trace) {
+    // Light frames leave for the keyboard and the preview every 50 ms. Waking more often than
+    // this only costs power: a late wake runs every step and layer turn that came due, so the
+    // frames show the same effect, at most this much later.
+    constexpr Millis kMinWake{10};
     LightPacer pacer;
     while (!stop.IsSet()) {
-        const Millis wait = pacer.Turn(target, clock.Now());
+        const Millis wait = std::max(pacer.Turn(target, clock.Now()), kMinWake);
         if (stop.Wait(static_cast<int>(wait.count()))) {
             break;
         }

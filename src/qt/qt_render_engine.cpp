@@ -1,6 +1,9 @@
 #include "qt/qt_render_engine.h"
 
 #include <QPainterPath>
+#include <QStaticText>
+
+#include "qt/paint_cache.h"
 
 namespace calvorn::qt {
 
@@ -16,6 +19,13 @@ namespace {
 
 QRectF ToQRectF(const dui::Rect& rect) {
     return QRectF(rect.left, rect.top, rect.Width(), rect.Height());
+}
+
+// One cache for every window. It is never destroyed: its fonts and laid-out texts must not
+// outlive the application object, which goes before static objects do.
+PaintCache& Cache() {
+    static PaintCache* const cache = new PaintCache;
+    return *cache;
 }
 
 }  // namespace
@@ -132,6 +142,22 @@ void QtRenderEngine::DrawText(const dui::Rect& rect, std::string_view text,
     painter_.save();
     painter_.setFont(qfont);
     painter_.setPen(ToQColor(color));
+    if (single_line && !string.contains(QLatin1Char('\t'))) {
+        // A single line is laid out once and then only drawn: labels repaint often.
+        const QStaticText& laid_out = Cache().Text(string, font, qfont);
+        const QSizeF size = laid_out.size();
+        const QRect box = ToQRect(rect);
+        const double x = (flags & Qt::AlignHCenter) ? box.left() + (box.width() - size.width()) / 2
+                         : (flags & Qt::AlignRight) ? box.right() + 1 - size.width()
+                                                    : box.left();
+        const double y = (flags & Qt::AlignVCenter) ? box.top() + (box.height() - size.height()) / 2
+                         : (flags & Qt::AlignBottom) ? box.bottom() + 1 - size.height()
+                                                     : box.top();
+        painter_.setClipRect(box, Qt::IntersectClip);
+        painter_.drawStaticText(QPointF(x, y), laid_out);
+        painter_.restore();
+        return;
+    }
     painter_.drawText(ToQRect(rect), flags, string);
     painter_.restore();
 }
