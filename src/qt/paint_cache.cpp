@@ -4,12 +4,12 @@
 
 namespace calvorn::qt {
 
-const QStaticText& PaintCache::Text(const QString& text, const dui::FontSpec& spec,
+const QStaticText& PaintCache::Text(const QString& text, const dui::FontSpec& description,
                                     const QFont& font) {
     // Built from the description rather than QFont::key(), which formats every attribute.
-    const int style =
-        (spec.size << 3) | (spec.bold ? 4 : 0) | (spec.underline ? 2 : 0) | (spec.italic ? 1 : 0);
-    QString key = QString::fromStdString(spec.face);
+    const int style = (description.size << 3) | (description.bold ? 4 : 0) |
+                      (description.underline ? 2 : 0) | (description.italic ? 1 : 0);
+    QString key = QString::fromStdString(description.face);
     key += QLatin1Char('\x1f');
     key += QString::number(style);
     key += QLatin1Char('\x1f');

@@ -16,8 +16,9 @@ namespace calvorn::qt {
 
 class PaintCache {
 public:
-    // `text` laid out once in `font`, the QFont of `spec`.
-    const QStaticText& Text(const QString& text, const dui::FontSpec& spec, const QFont& font);
+    // `text` laid out once in `font`, the QFont of `description`.
+    const QStaticText& Text(const QString& text, const dui::FontSpec& description,
+                            const QFont& font);
 
 private:
     // Drops the least recently used texts beyond this many.
