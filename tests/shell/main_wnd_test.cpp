@@ -598,12 +598,7 @@ TEST_F(MainWndTest, ShutdownStopsTheScannerAndTheLightingThread) {
         }
     };
     // Start() turns the scanner thread off; this test wants the real one.
-    window = std::make_unique<CMainWnd>(context, messages, backend, prompt, std::move(options));
-    ASSERT_TRUE(window->Create());
-    window->AttachFrame(&frame);
-    window->Manager().SetHost(&host);
-    window->Manager().SetWindowSize({800, 572});
-    window->Manager().UpdateLayout();
+    StartWindow(std::move(options));
 
     keyboards.Plug(Keyboard(0x4E93));
     ASSERT_TRUE(PumpUntil(loop, [&] { return frame.visible && window->CurrentPage(); }));
