@@ -1,10 +1,9 @@
 #include "device/usb_device.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstdlib>
 #include <optional>
 
+#include "dui/attributes.h"
 #include "dui/container.h"
 #include "dui/tab_layout.h"
 #include "platform/trace.h"
@@ -23,40 +22,15 @@ constexpr std::uint32_t kLedButtonWhite = 0xFFFFFF;
 constexpr platform::Millis kStreamBackOff{200};
 constexpr int kLedButtonFullBrightness = 255;
 
-struct IndexedName {
-    std::string prefix;  // up to and including the last '_'
-    long number = 0;
-};
-
-// Splits "key_17" into "key_" and 17. The number is read as a decimal prefix of the rest
-// (no digits give 0). Nothing when the text has no '_'.
-std::optional<IndexedName> SplitIndexedName(const std::string& text) {
-    const std::size_t underscore = text.rfind('_');
-    if (underscore == std::string::npos) {
-        return std::nullopt;
-    }
-    IndexedName split;
-    split.prefix = text.substr(0, underscore + 1);
-    split.number = std::strtol(text.c_str() + underscore + 1, nullptr, 10);
-    return split;
-}
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
 // The slot `name` names under `prefix`, when it lies within `slots`.
 std::optional<std::size_t> IndexFor(const std::string& text, std::string_view prefix,
                                     std::size_t slots) {
-    const std::optional<IndexedName> split = SplitIndexedName(text);
-    if (!split || !EqualsIgnoreCase(split->prefix, prefix) || split->number < 0 ||
-        static_cast<unsigned long>(split->number) >= slots) {
+    const std::optional<dui::IndexedName> split = dui::SplitIndexedName(text);
+    if (!split || !dui::EqualsNoCase(split->prefix, prefix) ||
+        static_cast<std::size_t>(split->index) >= slots) {
         return std::nullopt;
     }
-    return static_cast<std::size_t>(split->number);
+    return static_cast<std::size_t>(split->index);
 }
 
 void SelectTab(dui::Control* control, int index) {

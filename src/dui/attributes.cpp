@@ -1,6 +1,7 @@
 #include "dui/attributes.h"
 
 #include <cctype>
+#include <charconv>
 #include <cstdint>
 
 namespace calvorn::dui {
@@ -225,6 +226,21 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
         }
     }
     return true;
+}
+
+std::optional<IndexedName> SplitIndexedName(std::string_view name) {
+    const std::size_t underscore = name.rfind('_');
+    if (underscore == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::string_view digits = name.substr(underscore + 1);
+    int index = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() ||
+        digits.front() == '-' || digits.front() == '+') {
+        return std::nullopt;
+    }
+    return IndexedName{std::string(name.substr(0, underscore + 1)), index};
 }
 
 }  // namespace calvorn::dui

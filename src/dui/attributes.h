@@ -37,4 +37,13 @@ std::size_t Utf8Length(std::string_view text);
 std::string Utf8Prefix(std::string_view text, std::size_t count);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
+// A control name of a numbered family ("key_17", "light_3") split at its last underscore into
+// the prefix (with the underscore) and a decimal index. Only a non-empty run of digits that
+// fits an int makes a name indexed.
+struct IndexedName {
+    std::string prefix;
+    int index = 0;
+};
+std::optional<IndexedName> SplitIndexedName(std::string_view name);
+
 }  // namespace calvorn::dui

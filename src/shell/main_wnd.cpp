@@ -193,11 +193,11 @@ void CMainWnd::HandleNotify(dui::Notify& notify) {
             OnOrvumDpiEdit(target.index);
             break;
         case NotifyRoute::kKeyboardOptions:
-            OnKeyboardOption(notify, name, target.index);
+            OnKeyboardOption(notify, name);
             break;
         case NotifyRoute::kMousePage:
             // The polling rate options share their name with the keyboard page's.
-            OnKeyboardOption(notify, name, target.index);
+            OnKeyboardOption(notify, name);
             break;
         case NotifyRoute::kNone:
         case NotifyRoute::kInputHook:
@@ -222,7 +222,7 @@ void CMainWnd::OnLightingNotify(dui::Notify& notify) {
     }
 }
 
-void CMainWnd::OnKeyboardOption(const dui::Notify& notify, const std::string& name, int index) {
+void CMainWnd::OnKeyboardOption(const dui::Notify& notify, const std::string& name) {
     auto* keyboard = dynamic_cast<device::CTalvexKeyboardDevice*>(CurrentPage());
     if (keyboard == nullptr || notify.sender == nullptr) {
         return;
@@ -233,9 +233,9 @@ void CMainWnd::OnKeyboardOption(const dui::Notify& notify, const std::string& na
     const auto named = [&name](std::string_view expected) {
         return dui::EqualsNoCase(name, expected);
     };
-    const auto prefixed = [&name](std::string_view prefix) {
-        return name.size() > prefix.size() &&
-               dui::EqualsNoCase(std::string_view(name).substr(0, prefix.size()), prefix);
+    const std::optional<dui::IndexedName> indexed = dui::SplitIndexedName(name);
+    const auto numbered = [&indexed](std::string_view prefix) {
+        return indexed && dui::EqualsNoCase(indexed->prefix, prefix);
     };
     if (named("winlockflag_option")) {
         keyboard->SetKeyboardOption(KeyboardOption::kWinLock, checked);
@@ -243,10 +243,10 @@ void CMainWnd::OnKeyboardOption(const dui::Notify& notify, const std::string& na
         keyboard->SetKeyboardOption(KeyboardOption::kWFlag, checked);
     } else if (named("6flag_option")) {
         keyboard->SetKeyboardOption(KeyboardOption::kKey6Flag, checked);
-    } else if (prefixed("polling_rate_option_") && checked == 1) {
-        keyboard->SetKeyboardOption(KeyboardOption::kPollingRate, index);
-    } else if (prefixed("repeat_delay_check_") && checked == 1) {
-        keyboard->SetKeyboardOption(KeyboardOption::kRepeatDelay, index);
+    } else if (numbered("polling_rate_option_") && checked == 1) {
+        keyboard->SetKeyboardOption(KeyboardOption::kPollingRate, indexed->index);
+    } else if (numbered("repeat_delay_check_") && checked == 1) {
+        keyboard->SetKeyboardOption(KeyboardOption::kRepeatDelay, indexed->index);
     } else if (named("repeat_rate_slider")) {
         if (const auto* slider = dynamic_cast<const dui::Progress*>(notify.sender)) {
             keyboard->SetKeyboardOption(KeyboardOption::kRepeatRate, slider->GetValue());

@@ -126,7 +126,7 @@ private:
     // "custom_*_color_btn", "deng_same_mode", "colorchanged" on "deng_Color_Pallet"). The
     // lighting panel's handlers connect here.
     void OnLightingNotify(dui::Notify& notify);
-    void OnKeyboardOption(const dui::Notify& notify, const std::string& name, int index);
+    void OnKeyboardOption(const dui::Notify& notify, const std::string& name);
 
     void OnWindowInit();
     void StartThreads();

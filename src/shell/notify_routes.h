@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "dui/attributes.h"
+
 namespace calvorn::shell {
 
 enum class NotifyRoute {
@@ -46,13 +48,9 @@ enum class NotifyRoute {
     kDeviceListPaging,    // "device_select_prev"/"next": the list scrolls instead
 };
 
-// A control name split at its last underscore into the prefix (with the underscore) and a
-// decimal index. Only a non-empty run of digits that fits an int makes a name indexed.
-struct IndexedName {
-    std::string prefix;
-    int index = 0;
-};
-std::optional<IndexedName> SplitIndexedName(std::string_view name);
+// Indexed control names ("key_17") are split as everywhere in the UI layer.
+using dui::IndexedName;
+using dui::SplitIndexedName;
 
 struct NotifyTarget {
     NotifyRoute route = NotifyRoute::kNone;
