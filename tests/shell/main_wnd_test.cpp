@@ -15,6 +15,7 @@
 #include "dui/combo.h"
 #include "dui/edit.h"
 #include "dui/fake_window_host.h"
+#include "dui/option.h"
 #include "dui/slider.h"
 #include "hid/virtual_hid_backend.h"
 #include "platform/file_io.h"
@@ -612,30 +613,50 @@ TEST_F(MainWndTest, ShutdownStopsTheScannerAndTheLightingThread) {
 }
 
 // The keyboard page the program really builds, end to end over a simulated keyboard: the
-// page reads the keyboard, the window applies the profile, and a lighting edit in the panel
-// is saved and then written to the keyboard once.
-TEST_F(MainWndTest, KeyboardPageAppliesItsProfileAndWritesALightingEditOnce) {
-    ScopedEnv program_dir("CALVORN_PROGRAM_DIR", CALVORN_SOURCE_DIR);
-    real_pages = true;
-    Start();
-    PlugKeyboard(0x4E93);
-    loop.RunUntilIdle();
-    sim::SimKeyboard& keyboard = keyboards.Keyboard(0);
-    const auto commands_seen = [&keyboard](std::uint8_t command) {
+// page reads the keyboard and the window applies the profile before each test.
+class KeyboardPageTest : public MainWndTest {
+protected:
+    void SetUp() override {
+        real_pages = true;
+        Start();
+        PlugKeyboard(0x4E93);
+        loop.RunUntilIdle();
+    }
+
+    sim::SimKeyboard& Keyboard() { return keyboards.Keyboard(0); }
+    int CommandsSeen(std::uint8_t command) {
         int count = 0;
-        for (const transport::Frame& request : keyboard.RequestLog()) {
+        for (const transport::Frame& request : Keyboard().RequestLog()) {
             count += request[transport::kCommandByte] == command ? 1 : 0;
         }
         return count;
-    };
-    ASSERT_GT(commands_seen(transport::CMD_WRITE_KEY_TABLE), 0);
-    const int page_writes = commands_seen(transport::CMD_WRITE_PARAMS);
-    ASSERT_GT(page_writes, 0);
-    const auto settings_page = [&keyboard] {
-        const sim::SimMemory memory = keyboard.Memory();
+    }
+    std::vector<std::uint8_t> SettingsPage() {
+        const sim::SimMemory memory = Keyboard().Memory();
         return std::vector<std::uint8_t>(memory.params.begin(), memory.params.begin() + 26);
-    };
-    const std::vector<std::uint8_t> page_before = settings_page();
+    }
+    // The device record of the one profile the page created.
+    Json::Value SavedDevice() {
+        Json::Value device;
+        const std::filesystem::path profiles = folder / "data" / "Calvorn" / "keyboard";
+        for (const auto& entry : std::filesystem::directory_iterator(profiles)) {
+            if (entry.path().extension() == ".Json") {
+                EXPECT_TRUE(device.isNull()) << "more than one profile";
+                device = storage::ReadJsonFile(entry.path())["Device"][0];
+            }
+        }
+        return device;
+    }
+
+    ScopedEnv program_dir{"CALVORN_PROGRAM_DIR", CALVORN_SOURCE_DIR};
+};
+
+// A lighting edit in the panel is saved and then written to the keyboard once.
+TEST_F(KeyboardPageTest, AppliesItsProfileAndWritesALightingEditOnce) {
+    ASSERT_GT(CommandsSeen(transport::CMD_WRITE_KEY_TABLE), 0);
+    const int page_writes = CommandsSeen(transport::CMD_WRITE_PARAMS);
+    ASSERT_GT(page_writes, 0);
+    const std::vector<std::uint8_t> page_before = SettingsPage();
 
     auto* modes =
         dynamic_cast<dui::Combo*>(window->Manager().FindControl("light_combo_modeSelect"));
@@ -644,21 +665,32 @@ TEST_F(MainWndTest, KeyboardPageAppliesItsProfileAndWritesALightingEditOnce) {
     ASSERT_TRUE(modes->SelectItem(1));
     loop.RunUntilIdle();
 
-    EXPECT_EQ(commands_seen(transport::CMD_WRITE_PARAMS), page_writes + 1);
-    std::vector<std::uint8_t> page_after = settings_page();
+    EXPECT_EQ(CommandsSeen(transport::CMD_WRITE_PARAMS), page_writes + 1);
+    std::vector<std::uint8_t> page_after = SettingsPage();
     EXPECT_EQ(page_after[1], 1);  // the effect byte
     page_after[1] = page_before[1];
     EXPECT_EQ(page_after, page_before);
+    EXPECT_EQ(SavedDevice()["LightInfo"]["SelectItem"].asInt(), 1);
+}
 
-    const std::filesystem::path profiles = folder / "data" / "Calvorn" / "keyboard";
-    bool saved = false;
-    for (const auto& entry : std::filesystem::directory_iterator(profiles)) {
-        if (entry.path().extension() == ".Json") {
-            const Json::Value light = storage::ReadJsonFile(entry.path())["Device"][0]["LightInfo"];
-            saved = saved || light["SelectItem"].asInt() == 1;
-        }
-    }
-    EXPECT_TRUE(saved);
+// The keyboard's option controls reach its page: the Windows-key lock is saved and written,
+// the repeat delay only saved.
+TEST_F(KeyboardPageTest, OptionControlsAreSavedAndTheKeyboardOnesWritten) {
+    const int page_writes = CommandsSeen(transport::CMD_WRITE_PARAMS);
+    auto* lock = dynamic_cast<dui::Option*>(window->Manager().FindControl("winlockflag_option"));
+    auto* delay = dynamic_cast<dui::Option*>(window->Manager().FindControl("repeat_delay_check_2"));
+    ASSERT_NE(lock, nullptr);
+    ASSERT_NE(delay, nullptr);
+
+    lock->Selected(true);
+    loop.RunUntilIdle();
+    EXPECT_EQ(CommandsSeen(transport::CMD_WRITE_PARAMS), page_writes + 1);
+    EXPECT_EQ(SavedDevice()["SystemStages"]["WinFlag"].asInt(), 1);
+
+    delay->Selected(true);
+    loop.RunUntilIdle();
+    EXPECT_EQ(CommandsSeen(transport::CMD_WRITE_PARAMS), page_writes + 1);
+    EXPECT_EQ(SavedDevice()["SystemStages"]["RepeatDelay"].asInt(), 2);
 }
 
 }  // namespace
