@@ -1,6 +1,8 @@
 #include "device/light_keyboard_effects.h"
 
 #include <algorithm>
+#include <span>
+#include <type_traits>
 
 namespace calvorn::device {
 
@@ -128,6 +130,44 @@ LedColor AtFactor(RgbColor color, int level, int factor) {
 void PutKey(ColorArray& colors, std::size_t key, LedColor color) {
     if (key < kKeyCount) {
         colors.Set(key, color);
+    }
+}
+
+// How a travelling wave spaces its colours along a table of entries: the phase advances by
+// `step` entries a turn, the first group of keys takes the entry `offset` after the phase,
+// and each next group the entry `spacing` further on.
+struct WaveSpacing {
+    int step;
+    int offset;
+    int spacing;
+};
+
+// One turn of a wave over `groups` (key columns, or single keys in order): with multicolour,
+// entries of the colour wheel at the brightness level; otherwise the static colour scaled by
+// entries of `curve`.
+template <class Groups>
+void PaintWave(ColorArray& colors, const LightParameters& light, std::uint8_t& phase,
+               const Groups& groups, WaveSpacing wheel, std::span<const std::uint8_t> curve,
+               WaveSpacing curved) {
+    const int level = BrightnessOfLevel(light.brightness);
+    const bool colourful = light.Colorful();
+    const int entries = colourful ? kWheel : static_cast<int>(curve.size());
+    const WaveSpacing spacing = colourful ? wheel : curved;
+    phase = PhaseStep(phase, static_cast<std::uint8_t>(entries),
+                      static_cast<std::uint8_t>(spacing.step), light.Forward());
+    int entry = (phase + spacing.offset) % entries;
+    for (const auto& group : groups) {
+        const auto at = static_cast<std::size_t>(entry);
+        const LedColor colour = colourful ? Record(kColorWheel[at], level)
+                                          : AtFactor(StaticColor(light), level, curve[at]);
+        if constexpr (std::is_integral_v<std::decay_t<decltype(group)>>) {
+            PutKey(colors, group, colour);
+        } else {
+            for (std::uint8_t key : group) {
+                PutKey(colors, key, colour);
+            }
+        }
+        entry = (entry + spacing.spacing) % entries;
     }
 }
 
@@ -449,81 +489,23 @@ void KeyboardLightEffects::DecayAndDrawSnake(ColorArray& colors, const LightPara
 void KeyboardLightEffects::RenderColumnWave(ColorArray& colors, const LightParameters& light,
                                             Millis) {
     ApplyPendingRefresh();
-    std::uint8_t& phase = renderer_.State().phase;
-    const int level = BrightnessOfLevel(light.brightness);
-    if (light.Colorful()) {
-        phase = PhaseStep(phase, kWheel, 1, light.Forward());
-        int w = (phase + 1) % kWheel;
-        for (const auto& column : kColumnTable) {
-            for (std::uint8_t key : column) {
-                PutKey(colors, key, Record(kColorWheel[static_cast<std::size_t>(w)], level));
-            }
-            w = (w + 7) % kWheel;
-        }
-        return;
-    }
-    constexpr int kCurve = static_cast<int>(kWaveCurve.size());
-    phase = PhaseStep(phase, kCurve, 1, light.Forward());
-    int v = (phase + 1) % kCurve;
-    for (const auto& column : kColumnTable) {
-        for (std::uint8_t key : column) {
-            PutKey(colors, key,
-                   AtFactor(StaticColor(light), level, kWaveCurve[static_cast<std::size_t>(v)]));
-        }
-        v = (v + 7) % kCurve;
-    }
+    PaintWave(colors, light, renderer_.State().phase, kColumnTable, {1, 1, 7}, kWaveCurve,
+              {1, 1, 7});
 }
 
 void KeyboardLightEffects::RenderColumnRainbow(ColorArray& colors, const LightParameters& light,
                                                Millis) {
     ApplyPendingRefresh();
-    std::uint8_t& phase = renderer_.State().phase;
-    const int level = BrightnessOfLevel(light.brightness);
-    if (light.Colorful()) {
-        phase = PhaseStep(phase, kWheel, 1, light.Forward());
-        int w = phase % kWheel;
-        for (const auto& column : kColumnTable) {
-            for (std::uint8_t key : column) {
-                PutKey(colors, key, Record(kColorWheel[static_cast<std::size_t>(w)], level));
-            }
-            w = (w + 2) % kWheel;
-        }
-        return;
-    }
-    constexpr int kCurve = static_cast<int>(kPulseCurve.size());
-    phase = PhaseStep(phase, kCurve, 4, light.Forward());
-    int v = phase % kCurve;
-    for (const auto& column : kColumnTable) {
-        for (std::uint8_t key : column) {
-            PutKey(colors, key,
-                   AtFactor(StaticColor(light), level, kPulseCurve[static_cast<std::size_t>(v)]));
-        }
-        v = (v + 11) % kCurve;
-    }
+    PaintWave(colors, light, renderer_.State().phase, kColumnTable, {1, 0, 2}, kPulseCurve,
+              {4, 0, 11});
 }
 
 void KeyboardLightEffects::RenderSnakeWave(ColorArray& colors, const LightParameters& light,
                                            Millis) {
     ApplyPendingRefresh();
-    std::uint8_t& phase = renderer_.State().phase;
-    const int level = BrightnessOfLevel(light.brightness);
-    if (light.Colorful()) {
-        phase = PhaseStep(phase, kWheel, 1, light.Forward());
-        int w = phase % kWheel;
-        for (std::size_t i = 0; i < kSnakeLength; ++i) {
-            PutKey(colors, kSnakeOrder[i], Record(kColorWheel[static_cast<std::size_t>(w)], level));
-            w = (w + 5) % kWheel;
-        }
-        return;
-    }
-    constexpr int kCurve = static_cast<int>(kWaveCurve.size());
-    phase = PhaseStep(phase, kCurve, 1, light.Forward());
-    int v = phase % kCurve;
-    for (std::size_t i = 0; i < kSnakeLength; ++i) {
-        PutKey(colors, kSnakeOrder[i],
-               AtFactor(StaticColor(light), level, kWaveCurve[static_cast<std::size_t>(v)]));
-        v = (v + 5) % kCurve;
-    }
+    PaintWave(colors, light, renderer_.State().phase,
+              std::span<const std::uint8_t>(kSnakeOrder.data(), kSnakeLength), {1, 0, 5},
+              kWaveCurve, {1, 0, 5});
 }
 
 void KeyboardLightEffects::RenderColumnBreathing(ColorArray& colors, const LightParameters& light,
