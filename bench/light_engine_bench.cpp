@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "bench/bench_main.h"
 #include "device/light_engine.h"
 #include "device/light_keyboard_effects.h"
 #include "device/light_preset_player.h"
@@ -126,12 +127,5 @@ void PrintResults() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    PrintResults();
-    return 0;
+    return calvorn::bench::RunBenchmarks(argc, argv, PrintResults);
 }

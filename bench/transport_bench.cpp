@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_main.h"
 #include "hid/virtual_hid_backend.h"
 #include "sim/sim_keyboard.h"
 #include "transport/report_transport.h"
@@ -126,12 +127,5 @@ void PrintResult() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    PrintResult();
-    return 0;
+    return calvorn::bench::RunBenchmarks(argc, argv, PrintResult);
 }
