@@ -274,15 +274,7 @@ void Container::ProcessScrollBar(const Rect& rect, int content_width, int conten
 }
 
 Size Container::LayoutChildren(const Rect& inner) {
-    for (const auto& item : items_) {
-        Control& child = *item;
-        if (child.IsFloat()) {
-            SetFloatPos(child);
-            continue;
-        }
-        if (!child.IsVisible()) {
-            continue;
-        }
+    ForEachFlowChild([&](Control& child) {
         const Rect padding = Scale(child.GetPadding());
         Rect area = inner.Deflate(padding);
         const Size wanted = child.EstimateSize({area.Width(), area.Height()});
@@ -293,7 +285,7 @@ Size Container::LayoutChildren(const Rect& inner) {
             area.bottom = area.top + wanted.cy;
         }
         child.SetPos(area);
-    }
+    });
     return {inner.Width(), inner.Height()};
 }
 

@@ -79,6 +79,19 @@ protected:
     Rect InnerRect() const;
     // Places a float child at its "pos" relative to this container.
     void SetFloatPos(Control& child);
+    // Places the floating children at their own positions and calls `arrange` with each
+    // visible child the layout places in its flow, in order.
+    template <class Arrange>
+    void ForEachFlowChild(Arrange&& arrange) {
+        for (const auto& item : items_) {
+            Control& child = *item;
+            if (child.IsFloat()) {
+                SetFloatPos(child);
+            } else if (child.IsVisible()) {
+                arrange(child);
+            }
+        }
+    }
     // Sets the scroll bars' ranges from the content size (window pixels) and places them.
     void ProcessScrollBar(const Rect& rect, int content_width, int content_height);
     // Lays out the children in `inner` (already less the inset and the scroll bars) and

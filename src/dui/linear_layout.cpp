@@ -83,15 +83,7 @@ Size LinearLayout::LayoutChildren(const Rect& inner) {
     int pos = start;
     int stretch_seen = 0;
     int content_length = 0;
-    for (const auto& item : items_) {
-        Control& child = *item;
-        if (child.IsFloat()) {
-            SetFloatPos(child);
-            continue;
-        }
-        if (!child.IsVisible()) {
-            continue;
-        }
+    ForEachFlowChild([&](Control& child) {
         const Rect padding = Scale(child.GetPadding());
         const Size wanted = child.EstimateSize(available);
         int along = axis.Along(wanted);
@@ -107,7 +99,7 @@ Size LinearLayout::LayoutChildren(const Rect& inner) {
         child.SetPos(axis.MakeRect(lead, cross_start + axis.LeadAcross(padding), along, across));
         pos = lead + along + axis.TrailAlong(padding) + gap;
         content_length = pos - gap - start;
-    }
+    });
     return axis.MakeSize(content_length, axis.Across(available));
 }
 

@@ -63,20 +63,12 @@ Size TileLayout::LayoutChildren(const Rect& inner) {
         y += height + gap;
         row.clear();
     };
-    for (const auto& item : items_) {
-        Control& child = *item;
-        if (child.IsFloat()) {
-            SetFloatPos(child);
-            continue;
-        }
-        if (!child.IsVisible()) {
-            continue;
-        }
+    ForEachFlowChild([&](Control& child) {
         row.push_back(&child);
         if (static_cast<int>(row.size()) == columns) {
             flush_row();
         }
-    }
+    });
     flush_row();
     const int content_height = std::max(0, y - gap - (inner.top - scroll.cy));
     return {inner.Width(), content_height};
