@@ -320,29 +320,106 @@ void Container::DoEvent(UiEvent& event) {
     Control::DoEvent(event);
 }
 
+void Container::SetLayered(bool on) {
+    layered_ = on;
+    Invalidate();
+}
+
 void Container::DoPaint(IRenderEngine& engine, const Rect& dirty) {
     if (!IsVisible() || !rect_.Intersects(dirty)) {
         return;
     }
+    if (!layered_ || !engine.KeepsLayers() || engine.PaintingLayer()) {
+        PaintContent(engine, dirty);
+        return;
+    }
+    PaintLive(engine);
+    const PaintManager* manager = GetManager();
+    const std::uint64_t generation =
+        std::max(GetLookGeneration(), manager != nullptr ? manager->LookGeneration() : 0);
+    engine.DrawLayer(this, generation, rect_,
+                     [this](IRenderEngine& layer) { PaintContent(layer, rect_); });
+}
+
+void Container::PaintLive(IRenderEngine& engine) {
+    if (!IsVisible()) {
+        return;
+    }
+    // The same children and clips as PaintContent, so a live part shows exactly where its
+    // control would be painted.
     engine.PushClip(rect_);
-    PaintBkColor(engine);
-    PaintBkImage(engine);
-    PaintStatusImage(engine);
-    PaintText(engine);
-    PaintBorder(engine);
-    const Rect inner = InnerRect();
-    engine.PushClip(inner);
+    engine.PushClip(InnerRect());
     for (const auto& item : items_) {
-        if (!item->IsVisible() || item->IsFloat()) {
-            continue;
-        }
-        if (item->GetPos().Intersects(inner)) {
-            item->DoPaint(engine, dirty);
+        if (item->IsVisible() && !item->IsFloat()) {
+            item->PaintLive(engine);
         }
     }
     engine.PopClip();
     for (const auto& item : items_) {
         if (item->IsVisible() && item->IsFloat()) {
+            item->PaintLive(engine);
+        }
+    }
+    engine.PopClip();
+}
+
+bool Container::HidesArea(const Rect& area) const {
+    if (!IsVisible() || !rect_.Contains(area)) {
+        return false;
+    }
+    // A layered container's own look is its kept picture, painted over its background.
+    if (layered_ && (GetBkColor() >> 24) == 0xFF && GetBorderRound() == Size{}) {
+        return true;
+    }
+    return std::any_of(items_.begin(), items_.end(),
+                       [this, &area](const auto& item) { return ChildHides(*item, area); });
+}
+
+bool Container::ChildHides(const Control& child, const Rect& area) const {
+    // Children in the flow are clipped to the inner rectangle, floating ones are not.
+    return (child.IsFloat() || InnerRect().Contains(area)) && child.HidesArea(area);
+}
+
+void Container::PaintContent(IRenderEngine& engine, const Rect& dirty) {
+    // Painting in order, everything before the last child that hides the whole dirty part
+    // of this container would be painted over: it is skipped. A key picture repainted many
+    // times a second then costs no more than the picture itself.
+    const Rect area = dirty.Intersect(rect_);
+    const Control* cover = nullptr;
+    for (const auto& item : items_) {
+        if (item->IsVisible() && ChildHides(*item, area)) {
+            cover = item.get();
+        }
+    }
+    const bool cover_floats = cover != nullptr && cover->IsFloat();
+    engine.PushClip(rect_);
+    if (cover == nullptr) {
+        PaintBkColor(engine);
+        PaintBkImage(engine);
+        PaintStatusImage(engine);
+        PaintText(engine);
+        PaintBorder(engine);
+    }
+    const Rect inner = InnerRect();
+    engine.PushClip(inner);
+    bool hidden = cover != nullptr && !cover_floats;
+    for (const auto& item : items_) {
+        if (!item->IsVisible() || item->IsFloat()) {
+            continue;
+        }
+        hidden = hidden && item.get() != cover;
+        if (!hidden && item->GetPos().Intersects(inner)) {
+            item->DoPaint(engine, dirty);
+        }
+    }
+    engine.PopClip();
+    hidden = cover_floats;
+    for (const auto& item : items_) {
+        if (!item->IsVisible() || !item->IsFloat()) {
+            continue;
+        }
+        hidden = hidden && item.get() != cover;
+        if (!hidden) {
             item->DoPaint(engine, dirty);
         }
     }
@@ -359,6 +436,8 @@ void Container::SetAttribute(std::string_view name, std::string_view value) {
         SetInset(ParseRect(value));
     } else if (name == "childpadding") {
         SetChildPadding(ParseInt(value));
+    } else if (name == "layered") {
+        SetLayered(ParseBool(value));
     } else if (name == "mousechild") {
         SetMouseChildEnabled(ParseBool(value));
     } else if (name == "vscrollbar") {

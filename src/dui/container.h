@@ -53,6 +53,15 @@ public:
     bool IsMouseChildEnabled() const { return mouse_child_; }
     void SetMouseChildEnabled(bool enabled) { mouse_child_ = enabled; }
 
+    // --- painting as a layer ("layered") ---
+    // A layered container is painted as a layer where the engine keeps layers: its look and
+    // its children's, less their live parts, is painted once and kept until any of it
+    // changes; each paint fills the live parts (PaintLive) and draws the kept picture over
+    // them. Give it an opaque background: live parts show through wherever the picture is
+    // not opaque.
+    bool IsLayered() const { return layered_; }
+    void SetLayered(bool on);
+
     // --- scrolling ---
     // Creates or removes the scroll bars.
     void EnableScrollBar(bool vertical, bool horizontal);
@@ -71,6 +80,10 @@ public:
     void SetPos(const Rect& rect) override;
     void DoEvent(UiEvent& event) override;
     void DoPaint(IRenderEngine& engine, const Rect& dirty) override;
+    void PaintLive(IRenderEngine& engine) override;
+    // True when a child hides the area, or for a layered container with an opaque square
+    // background colour over the area.
+    bool HidesArea(const Rect& area) const override;
     void SetAttribute(std::string_view name, std::string_view value) override;
 
 protected:
@@ -101,9 +114,16 @@ protected:
     std::vector<std::unique_ptr<Control>> items_;
 
 private:
+    // The whole look where it meets `dirty`: own parts, then the children and scroll bars,
+    // less what a later child hides.
+    void PaintContent(IRenderEngine& engine, const Rect& dirty);
+    // Whether `child`, painted clipped as PaintContent clips it, hides `area`.
+    bool ChildHides(const Control& child, const Rect& area) const;
+
     Rect inset_;
     int child_padding_ = 0;
     bool mouse_child_ = true;
+    bool layered_ = false;
     std::unique_ptr<ScrollBar> vscroll_;
     std::unique_ptr<ScrollBar> hscroll_;
 };

@@ -1,6 +1,7 @@
 #include "dui/control.h"
 
 #include <array>
+#include <atomic>
 #include <utility>
 
 #include "dui/attributes.h"
@@ -35,6 +36,11 @@ constexpr std::array<CursorName, 14> kCursors{{
 }};
 
 }  // namespace
+
+std::uint64_t NextLookGeneration() {
+    static std::atomic<std::uint64_t> counter{0};
+    return counter.fetch_add(1, std::memory_order_relaxed) + 1;
+}
 
 Control::Control() = default;
 
@@ -401,6 +407,11 @@ void Control::ApplyAttributeList(std::string_view list) {
 }
 
 void Control::Invalidate() {
+    MarkLookChanged();
+    InvalidateLive();
+}
+
+void Control::InvalidateLive() {
     if (manager_ == nullptr || !IsVisible()) {
         return;
     }
@@ -413,7 +424,15 @@ void Control::Invalidate() {
     }
 }
 
+void Control::MarkLookChanged() {
+    const std::uint64_t generation = NextLookGeneration();
+    for (Control* c = this; c != nullptr; c = c->parent_) {
+        c->look_generation_ = generation;
+    }
+}
+
 void Control::NeedUpdate() {
+    MarkLookChanged();
     if (manager_ != nullptr) {
         manager_->NeedUpdate();
     }
@@ -502,6 +521,12 @@ void Control::PaintBkImage(IRenderEngine& engine) {
 
 void Control::PaintStatusImage(IRenderEngine&) {}
 
+void Control::PaintLive(IRenderEngine&) {}
+
+bool Control::HidesArea(const Rect&) const {
+    return false;
+}
+
 void Control::PaintText(IRenderEngine&) {}
 
 void Control::PaintBorder(IRenderEngine& engine) {
@@ -552,10 +577,10 @@ bool Control::DrawImage(IRenderEngine& engine, std::string_view image, const Rec
 }
 
 void Control::SetStateBits(unsigned bits, bool on) {
-    if (on) {
-        state_ |= bits;
-    } else {
-        state_ &= ~bits;
+    const unsigned state = on ? (state_ | bits) : (state_ & ~bits);
+    if (state != state_) {
+        state_ = state;
+        MarkLookChanged();
     }
 }
 

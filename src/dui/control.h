@@ -31,6 +31,11 @@ enum ControlState : unsigned {
     kStateDisabled = 0x20,
 };
 
+// A new value of the window-wide look counter: larger than every value it gave before. Looks
+// of controls and windows are stamped with it, so a cached picture keyed by a stamp is never
+// taken for a later look.
+std::uint64_t NextLookGeneration();
+
 // System cursor ids.
 inline constexpr int kCursorArrow = 32512;
 inline constexpr int kCursorIBeam = 32513;
@@ -172,8 +177,14 @@ public:
 
     // --- redraw and relayout ---
     void Invalidate();
+    // Repaints the control for a change of its live part only (what PaintLive draws): the
+    // kept layers of its ancestors stay valid.
+    void InvalidateLive();
     // Marks the window for layout before its next paint or hit test.
     void NeedUpdate();
+    // A stamp of this control's look and its descendants': it changes on every Invalidate,
+    // NeedUpdate or state change among them, and never returns to an earlier value.
+    std::uint64_t GetLookGeneration() const { return look_generation_; }
 
     // --- events and notifications ---
     // Delivers an event to this control (sets event.sender).
@@ -203,6 +214,14 @@ public:
     virtual void PaintStatusImage(IRenderEngine& engine);
     virtual void PaintText(IRenderEngine& engine);
     virtual void PaintBorder(IRenderEngine& engine);
+    // Whether painting this control covers all of `area` (window pixels) with opaque
+    // pixels, so that whatever lies beneath there need not be painted. False by default:
+    // controls choose their background by state in ways a caller cannot see.
+    virtual bool HidesArea(const Rect& area) const;
+    // Paints what changes many times a second (a key's light colour) while an ancestor is
+    // painted as a layer: it goes under the layer's picture, where DoPaint left a hole while
+    // the engine was PaintingLayer(). Nothing by default.
+    virtual void PaintLive(IRenderEngine& engine);
     // Draws an image string into this control's rectangle (or its "dest" part). False when
     // the string is empty or cannot be parsed.
     bool DrawImage(IRenderEngine& engine, std::string_view image,
@@ -222,9 +241,13 @@ protected:
     Rect rect_;
 
 private:
+    // Stamps this control and its ancestors with a new look generation.
+    void MarkLookChanged();
+
     PaintManager* manager_ = nullptr;
     Control* parent_ = nullptr;
     bool initialised_ = false;
+    std::uint64_t look_generation_ = NextLookGeneration();
 
     std::string name_;
     std::string user_data_;

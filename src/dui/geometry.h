@@ -33,6 +33,11 @@ struct Rect {
     bool Contains(Point p) const {
         return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
     }
+    // Whether `o` lies wholly inside this rectangle; an empty `o` lies inside any.
+    bool Contains(const Rect& o) const {
+        return o.IsEmpty() ||
+               (o.left >= left && o.top >= top && o.right <= right && o.bottom <= bottom);
+    }
     bool Intersects(const Rect& o) const {
         return !IsEmpty() && !o.IsEmpty() && left < o.right && o.left < right && top < o.bottom &&
                o.top < bottom;

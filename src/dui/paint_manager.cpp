@@ -155,6 +155,7 @@ void PaintManager::Invalidate(const Rect& rect) {
 }
 
 void PaintManager::Invalidate() {
+    look_generation_ = NextLookGeneration();
     Invalidate({0, 0, window_size_.cx, window_size_.cy});
 }
 

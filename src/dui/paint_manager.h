@@ -68,7 +68,12 @@ public:
     // "windowsize".
     void UpdateLayout();
     void Invalidate(const Rect& rect);
+    // Repaints the whole window, which may look different throughout (fonts, layout, scale):
+    // it also renews LookGeneration().
     void Invalidate();
+    // A stamp of window-wide changes of look, from the same counter as the controls' (see
+    // NextLookGeneration).
+    std::uint64_t LookGeneration() const { return look_generation_; }
     void Paint(IRenderEngine& engine, const Rect& dirty);
 
     // --- find ---
@@ -164,6 +169,7 @@ private:
     int dpi_ = 96;
     bool update_needed_ = true;
     bool first_layout_ = true;
+    std::uint64_t look_generation_ = NextLookGeneration();
 
     Control* focus_ = nullptr;
     Control* hot_ = nullptr;

@@ -108,4 +108,28 @@ void RecordingRenderEngine::Clear() {
     images_.clear();
 }
 
+void RecordingRenderEngine::DrawLayer(const void* owner, std::uint64_t generation, const Rect& rect,
+                                      const std::function<void(IRenderEngine&)>& paint) {
+    if (!keeps_layers_ || painting_layer_) {
+        paint(*this);
+        return;
+    }
+    const auto kept = layers_.find(owner);
+    if (kept != layers_.end() && kept->second == generation) {
+        calls_.push_back("layer kept " + Format(rect));
+        return;
+    }
+    calls_.push_back("layer begin " + Format(rect));
+    painting_layer_ = true;
+    paint(*this);
+    painting_layer_ = false;
+    calls_.push_back("layer end");
+    layers_[owner] = generation;
+}
+
+void RecordingRenderEngine::EraseRoundRect(const Rect& rect, int rx, int ry) {
+    calls_.push_back("erase " + Format(rect) + " r=" + std::to_string(rx) + "," +
+                     std::to_string(ry));
+}
+
 }  // namespace calvorn::dui

@@ -4,6 +4,8 @@
 // RecordingRenderEngine to assert paint output. One engine object serves one paint pass of
 // one window; all coordinates are physical window pixels.
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -73,6 +75,25 @@ public:
     // Clip to the intersection of `rect` and the current clip until the matching PopClip.
     virtual void PushClip(const Rect& rect) = 0;
     virtual void PopClip() = 0;
+
+    // --- layers ---
+    // A container whose children change a small part of their look many times a second (the
+    // light colours of a key picture) can be painted as a layer: its static look is painted
+    // once into a picture that the engine keeps, with holes where those live parts show, and
+    // each later paint fills the live parts and draws the kept picture over them.
+
+    // Whether this engine keeps layers. Without them a layered container paints as any other.
+    virtual bool KeepsLayers() const { return false; }
+    // True while painting a layer's picture: live parts leave holes instead of painting.
+    virtual bool PaintingLayer() const { return false; }
+    // Draws `owner`'s layer over `rect`, painting it anew with `paint` unless the kept one was
+    // painted for the same `generation` and rectangle.
+    virtual void DrawLayer(const void* /*owner*/, std::uint64_t /*generation*/,
+                           const Rect& /*rect*/, const std::function<void(IRenderEngine&)>& paint) {
+        paint(*this);
+    }
+    // Makes the rounded rectangle transparent (anti-aliased): a hole in a layer's picture.
+    virtual void EraseRoundRect(const Rect& /*rect*/, int /*rx*/, int /*ry*/) {}
 };
 
 }  // namespace calvorn::dui

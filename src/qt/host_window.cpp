@@ -131,6 +131,11 @@ QString EditorStyle(const dui::TextEditRequest& request) {
         .arg(text.name(QColor::HexArgb), background);
 }
 
+// The UI layer's rectangle (right and bottom exclusive) for a Qt one.
+dui::Rect FromQRect(const QRect& rect) {
+    return {rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1};
+}
+
 }  // namespace
 
 HostWindow::HostWindow(dui::PaintManager& manager, Kind kind, HostWindow* owner)
@@ -185,20 +190,27 @@ QImage HostWindow::Render() {
 
 void HostWindow::PaintInto(QPainter& painter, const QRect& dirty) {
     manager_.UpdateLayout();
-    QtRenderEngine engine(painter, images_);
-    manager_.Paint(engine,
-                   dui::Rect{dirty.left(), dirty.top(), dirty.right() + 1, dirty.bottom() + 1});
+    QtRenderEngine engine(painter, images_, &layers_);
+    manager_.Paint(engine, FromQRect(dirty));
 }
 
 void HostWindow::paintEvent(QPaintEvent* event) {
     if (detached_) {
         return;
     }
-    QPainter painter(this);
-    if (kind_ == Kind::kTopLevel) {
-        painter.fillRect(event->rect(), Qt::black);
+    if (event->rect().contains(pending_update_)) {
+        pending_update_ = QRect();
     }
-    PaintInto(painter, event->rect());
+    QPainter painter(this);
+    // A top-level window is opaque: black shows wherever its tree paints nothing, unless the
+    // tree covers the whole area itself.
+    const QRect area = event->rect();
+    const dui::Control* root = manager_.GetRoot();
+    const bool covered = root != nullptr && root->HidesArea(FromQRect(area));
+    if (kind_ == Kind::kTopLevel && !covered) {
+        painter.fillRect(area, Qt::black);
+    }
+    PaintInto(painter, area);
 }
 
 void HostWindow::resizeEvent(QResizeEvent* event) {
@@ -210,11 +222,15 @@ void HostWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void HostWindow::Invalidate(const dui::Rect& rect) {
-    if (rect.IsEmpty()) {
-        update();
-    } else {
-        update(ToQRect(rect));
+    // Every area due for repaint is merged into one rectangle. A frame of key colours would
+    // otherwise build a region of many rectangles: slow to grow, and it makes every fill and
+    // image of the next paint go the raster engine's slow, clipped way.
+    const QRect area = rect.IsEmpty() ? this->rect() : ToQRect(rect);
+    if (pending_update_.contains(area)) {
+        return;
     }
+    pending_update_ = pending_update_.united(area);
+    update(pending_update_);
 }
 
 void HostWindow::SetCapture() {

@@ -13,6 +13,7 @@
 #include "dui/paint_manager.h"
 #include "dui/window_host.h"
 #include "qt/image_cache.h"
+#include "qt/layer_cache.h"
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -77,6 +78,8 @@ private:
     HostWindow* owner_;
     ImageCache own_images_;
     ImageCache& images_;
+    LayerCache layers_;
+    QRect pending_update_;  // what Invalidate asked to repaint since the last paint
     int caption_height_ = 0;
     bool dismissed_ = false;
     bool detached_ = false;  // a closed pop-up: no more calls into its paint manager

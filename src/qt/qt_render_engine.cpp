@@ -28,11 +28,28 @@ PaintCache& Cache() {
     return *cache;
 }
 
+// Anti-aliasing for one shape. It stays off otherwise: rectangles on whole pixels need none,
+// and with it on the raster engine sends every rectangle through its scan converter instead of
+// filling it directly.
+class Antialiased {
+public:
+    explicit Antialiased(QPainter& painter) : painter_(painter) {
+        painter_.setRenderHint(QPainter::Antialiasing, true);
+    }
+    ~Antialiased() { painter_.setRenderHint(QPainter::Antialiasing, false); }
+    Antialiased(const Antialiased&) = delete;
+    Antialiased& operator=(const Antialiased&) = delete;
+
+private:
+    QPainter& painter_;
+};
+
 }  // namespace
 
-QtRenderEngine::QtRenderEngine(QPainter& painter, ImageCache& images)
-    : painter_(painter), images_(images) {
-    painter_.setRenderHint(QPainter::Antialiasing, true);
+QtRenderEngine::QtRenderEngine(QPainter& painter, ImageCache& images, LayerCache* layers,
+                               bool painting_layer)
+    : painter_(painter), images_(images), layers_(layers), painting_layer_(painting_layer) {
+    painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, true);
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);
 }
@@ -61,7 +78,21 @@ void QtRenderEngine::FillRoundRect(const dui::Rect& rect, int rx, int ry, dui::C
     }
     QPainterPath path;
     path.addRoundedRect(ToQRectF(rect), rx, ry);
+    const Antialiased antialiased(painter_);
     painter_.fillPath(path, ToQColor(color));
+}
+
+void QtRenderEngine::EraseRoundRect(const dui::Rect& rect, int rx, int ry) {
+    if (rect.IsEmpty()) {
+        return;
+    }
+    QPainterPath path;
+    path.addRoundedRect(ToQRectF(rect), rx, ry);
+    const QPainter::CompositionMode mode = painter_.compositionMode();
+    painter_.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+    const Antialiased antialiased(painter_);
+    painter_.fillPath(path, Qt::black);
+    painter_.setCompositionMode(mode);
 }
 
 void QtRenderEngine::DrawRoundRect(const dui::Rect& rect, int width, int rx, int ry,
@@ -75,6 +106,7 @@ void QtRenderEngine::DrawRoundRect(const dui::Rect& rect, int width, int rx, int
     painter_.save();
     painter_.setPen(QPen(ToQColor(color), width));
     painter_.setBrush(Qt::NoBrush);
+    painter_.setRenderHint(QPainter::Antialiasing, true);
     painter_.drawRoundedRect(r, rx, ry);
     painter_.restore();
 }
@@ -86,6 +118,7 @@ void QtRenderEngine::FillEllipse(const dui::Rect& rect, dui::Color color) {
     painter_.save();
     painter_.setPen(Qt::NoPen);
     painter_.setBrush(ToQColor(color));
+    painter_.setRenderHint(QPainter::Antialiasing, true);
     painter_.drawEllipse(ToQRectF(rect));
     painter_.restore();
 }
@@ -99,6 +132,7 @@ void QtRenderEngine::FillPie(const dui::Rect& rect, double start_degrees, double
     painter_.save();
     painter_.setPen(Qt::NoPen);
     painter_.setBrush(ToQColor(color));
+    painter_.setRenderHint(QPainter::Antialiasing, true);
     painter_.drawPie(ToQRectF(rect), static_cast<int>(-start_degrees * 16.0),
                      static_cast<int>(-sweep_degrees * 16.0));
     painter_.restore();
@@ -228,13 +262,42 @@ void QtRenderEngine::DrawImage(const dui::ImageDraw& draw) {
     painter_.restore();
 }
 
+void QtRenderEngine::DrawLayer(const void* owner, std::uint64_t generation, const dui::Rect& rect,
+                               const std::function<void(dui::IRenderEngine&)>& paint) {
+    const QRect area = ToQRect(rect);
+    if (layers_ == nullptr || area.isEmpty()) {
+        paint(*this);
+        return;
+    }
+    const qreal ratio = painter_.device()->devicePixelRatio();
+    const QImage* picture = layers_->Find(owner, generation, area, ratio);
+    if (picture == nullptr) {
+        QImage image(area.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
+        QPainter layer_painter(&image);
+        layer_painter.translate(-area.topLeft());
+        QtRenderEngine layer(layer_painter, images_, nullptr, true);
+        paint(layer);
+        layer_painter.end();
+        picture = &layers_->Store(owner, generation, area, std::move(image));
+    }
+    // The picture matches the device pixel for pixel. Without smooth scaling asked for, the
+    // raster engine blends it in one pass instead of span by span on its thread pool.
+    const bool smooth = painter_.testRenderHint(QPainter::SmoothPixmapTransform);
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter_.drawImage(area.topLeft(), *picture);
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+}
+
+// Only the clip changes between a push and its pop (every other state change is undone where
+// it is made), so the clip is set directly instead of saving the painter's whole state.
 void QtRenderEngine::PushClip(const dui::Rect& rect) {
     QRect clip = ToQRect(rect);
     if (!clips_.empty()) {
         clip = clip.intersected(clips_.back());
     }
     clips_.push_back(clip);
-    painter_.save();
     painter_.setClipRect(clip);
 }
 
@@ -243,7 +306,11 @@ void QtRenderEngine::PopClip() {
         return;
     }
     clips_.pop_back();
-    painter_.restore();
+    if (clips_.empty()) {
+        painter_.setClipping(false);
+    } else {
+        painter_.setClipRect(clips_.back());
+    }
 }
 
 }  // namespace calvorn::qt

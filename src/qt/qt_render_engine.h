@@ -1,19 +1,24 @@
 #pragma once
 
 // The UI layer's render engine over QPainter: anti-aliased shapes, text in the window's fonts,
-// and images with source rectangles, nine-patch corners, tiling, mask colours, fade and tint.
+// images with source rectangles, nine-patch corners, tiling, mask colours, fade and tint, and
+// layers kept as images.
 
 #include <QPainter>
 #include <vector>
 
 #include "dui/render_engine.h"
 #include "qt/image_cache.h"
+#include "qt/layer_cache.h"
 
 namespace calvorn::qt {
 
 class QtRenderEngine final : public dui::IRenderEngine {
 public:
-    QtRenderEngine(QPainter& painter, ImageCache& images);
+    // Layered containers are kept in `layers`; without it they are painted as any other.
+    // `painting_layer` is set for the engine that paints a layer's picture.
+    QtRenderEngine(QPainter& painter, ImageCache& images, LayerCache* layers = nullptr,
+                   bool painting_layer = false);
 
     void FillRect(const dui::Rect& rect, dui::Color color) override;
     void DrawRect(const dui::Rect& rect, int width, dui::Color color) override;
@@ -27,6 +32,11 @@ public:
     void DrawImage(const dui::ImageDraw& image) override;
     void PushClip(const dui::Rect& rect) override;
     void PopClip() override;
+    bool KeepsLayers() const override { return layers_ != nullptr; }
+    bool PaintingLayer() const override { return painting_layer_; }
+    void DrawLayer(const void* owner, std::uint64_t generation, const dui::Rect& rect,
+                   const std::function<void(dui::IRenderEngine&)>& paint) override;
+    void EraseRoundRect(const dui::Rect& rect, int rx, int ry) override;
 
     // The QFont for a font description (also used by the native text editor).
     static QFont ToQFont(const dui::FontSpec& font);
@@ -37,6 +47,8 @@ private:
 
     QPainter& painter_;
     ImageCache& images_;
+    LayerCache* layers_;
+    bool painting_layer_;
     std::vector<QRect> clips_;
 };
 

@@ -216,10 +216,13 @@ bool CDeviceOptionUI::RunTimer(std::uint32_t id) {
         case kTimerLightFrame:
             KillTimer(id);
             if (device_ != nullptr && device_->PrimaryChannel().IsOpen()) {
-                device_->SendLightFrame();
+                // The panel is marked first: the keys the frame recolours then lie inside an
+                // area already due for repaint. Only live parts change, so its kept layer
+                // stays.
                 if (IsSelected() && device_->RepaintKeyPanel() && key_selection_panel_ != nullptr) {
-                    key_selection_panel_->Invalidate();
+                    key_selection_panel_->InvalidateLive();
                 }
+                device_->SendLightFrame();
                 SetTimer(kTimerLightFrame, kLightFramePeriodMs);
             }
             return true;

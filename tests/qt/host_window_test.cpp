@@ -6,12 +6,17 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QTest>
+#include <algorithm>
+#include <cstdlib>
 
 #include "dui/builder.h"
+#include "dui/container.h"
 #include "dui/dui_fixture.h"
 #include "dui/paint_manager.h"
 #include "dui/ui_context.h"
 #include "platform/ui_loop.h"
+#include "ui/controls/custom_controls.h"
+#include "ui/controls/device_key_button.h"
 
 namespace calvorn::qt {
 namespace {
@@ -102,6 +107,65 @@ TEST_F(HostWindowTest, ComboOpensANativePopupAndARowClickClosesIt) {
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
     EXPECT_EQ(log.Count("itemselect", "combo"), 1);
     EXPECT_EQ(manager.FindControl("combo")->GetText(), "beta");
+}
+
+// A key picture painted as a layer must look as if painted directly: the kept picture with
+// its holes over the live caps gives the same pixels, also after the caps change colour.
+TEST(LayeredPaintTest, AKeyPictureLooksTheSameAsALayerAndPaintedDirectly) {
+    platform::UiLoop loop;
+    dui::testing::TempSkin skin;
+    dui::UiContext context(loop, skin.Root());
+    ui::RegisterCustomControls(context.Factory());
+    dui::PaintManager manager{context};
+    manager.SetRoot(dui::Builder(manager).BuildFromString(R"(
+<Window size="200,80">
+  <VerticalLayout bkcolor="#FF303030" inset="10,10,10,10">
+    <SelectPanel name="keys" layered="true" bkcolor="#FF111318">
+      <DeviceKeyButton name="key_0" float="true" pos="5,5,35,35" text="Esc" bkcolor="#FF232832"
+                       borderround="4,4" textcolor="#FF15181E"/>
+      <DeviceKeyButton name="key_1" float="true" pos="40,5,100,35" text="Back" bkcolor="#FF232832"
+                       borderround="4,4" textcolor="#FF15181E"/>
+    </SelectPanel>
+  </VerticalLayout>
+</Window>)"));
+    HostWindow window(manager, HostWindow::Kind::kTopLevel);
+    manager.UpdateLayout();
+    auto* panel = dynamic_cast<dui::Container*>(manager.FindControl("keys"));
+    auto* key_0 = dynamic_cast<ui::CDeviceKeyButtonUI*>(manager.FindControl("key_0"));
+    auto* key_1 = dynamic_cast<ui::CDeviceKeyButtonUI*>(manager.FindControl("key_1"));
+    ASSERT_TRUE(panel != nullptr && key_0 != nullptr && key_1 != nullptr);
+
+    auto largest_difference = [&] {
+        panel->SetLayered(true);
+        window.Render();  // paints the picture, which the next render keeps
+        const QImage layered = window.Render();
+        panel->SetLayered(false);
+        const QImage direct = window.Render();
+        int largest = 0;
+        for (int y = 0; y < direct.height(); ++y) {
+            for (int x = 0; x < direct.width(); ++x) {
+                const QRgb a = layered.pixel(x, y);
+                const QRgb b = direct.pixel(x, y);
+                largest =
+                    std::max({largest, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                              std::abs(qBlue(a) - qBlue(b))});
+            }
+        }
+        return largest;
+    };
+    key_0->SetLightColor(0x0000FF, 255, true);
+    key_1->SetLightColor(0xFF00FF, 200, true);
+    // Rounding of the anti-aliased corners and the text may differ by a step or two.
+    EXPECT_LE(largest_difference(), 2);
+    key_0->SetLightColor(0xFF0000, 90, true);
+    EXPECT_LE(largest_difference(), 2);
+
+    // The cap shows through: its middle has the light colour (blue 0xFF at full brightness).
+    panel->SetLayered(true);
+    key_0->SetLightColor(0x00FF00, 255, true);
+    window.Render();
+    const dui::Rect cap = key_0->GetPos();
+    EXPECT_EQ(window.Render().pixelColor(cap.left + 3, cap.top + 3), QColor(0, 0, 0xFF));
 }
 
 }  // namespace

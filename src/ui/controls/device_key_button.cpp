@@ -1,6 +1,7 @@
 #include "ui/controls/device_key_button.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace calvorn::ui {
 
@@ -18,10 +19,20 @@ std::uint32_t Scaled(std::uint32_t component, int brightness) {
 }  // namespace
 
 void CDeviceKeyButtonUI::SetLightColor(std::uint32_t colour, int brightness, bool shown) {
+    brightness = std::clamp(brightness, 0, 255);
+    if (colour == light_colour_ && brightness == light_brightness_ && shown == light_shown_) {
+        return;
+    }
+    // A plain cap changing colour is the live part; anything else changes the static look.
+    const bool live_only = shown && light_shown_ && light_image_.empty();
     light_colour_ = colour;
-    light_brightness_ = std::clamp(brightness, 0, 255);
+    light_brightness_ = brightness;
     light_shown_ = shown;
-    Invalidate();
+    if (live_only) {
+        InvalidateLive();
+    } else {
+        Invalidate();
+    }
 }
 
 void CDeviceKeyButtonUI::SetKeySetHidden(bool hidden) {
@@ -61,16 +72,18 @@ void CDeviceKeyButtonUI::SetAttribute(std::string_view name, std::string_view va
 void CDeviceKeyButtonUI::PaintStatusImage(dui::IRenderEngine& engine) {
     dui::Button::PaintStatusImage(engine);
     if (light_shown_) {
-        const std::uint32_t red = light_colour_ & 0xFF;
-        const std::uint32_t blue = (light_colour_ >> 8) & 0xFF;
-        const std::uint32_t green = (light_colour_ >> 16) & 0xFF;
         if (light_image_.empty()) {
-            PaintKeyCap(engine, 0xFF000000u | (Scaled(red, light_brightness_) << 16) |
-                                    (Scaled(green, light_brightness_) << 8) |
-                                    Scaled(blue, light_brightness_));
+            // In a layer the cap is a hole that PaintLive fills underneath.
+            if (const std::optional<dui::Rect> cap = KeyCap()) {
+                if (engine.PaintingLayer()) {
+                    engine.EraseRoundRect(*cap, kKeyCapRadius, kKeyCapRadius);
+                } else {
+                    engine.FillRoundRect(*cap, kKeyCapRadius, kKeyCapRadius,
+                                         LightArgb(light_brightness_));
+                }
+            }
         } else {
-            const dui::Color tint = 0xFF000000u | (red << 16) | (green << 8) | blue;
-            DrawImage(engine, light_image_, tint, light_brightness_);
+            DrawImage(engine, light_image_, LightArgb(255), light_brightness_);
         }
     }
     if (!keyset_hidden_) {
@@ -78,16 +91,34 @@ void CDeviceKeyButtonUI::PaintStatusImage(dui::IRenderEngine& engine) {
     }
 }
 
-void CDeviceKeyButtonUI::PaintKeyCap(dui::IRenderEngine& engine, dui::Color colour) const {
+void CDeviceKeyButtonUI::PaintLive(dui::IRenderEngine& engine) {
+    if (!light_shown_ || !light_image_.empty()) {
+        return;
+    }
+    // A square is enough: the layer's picture keeps the rounded corners around the hole.
+    if (const std::optional<dui::Rect> cap = KeyCap()) {
+        engine.FillRect(*cap, LightArgb(light_brightness_));
+    }
+}
+
+std::optional<dui::Rect> CDeviceKeyButtonUI::KeyCap() const {
     dui::Rect cap = GetPos();
     cap.left += kKeyCapInset;
     cap.top += kKeyCapInset;
     cap.right -= kKeyCapInset;
     cap.bottom -= kKeyCapInset;
     if (cap.right <= cap.left || cap.bottom <= cap.top) {
-        return;
+        return std::nullopt;
     }
-    engine.FillRoundRect(cap, kKeyCapRadius, kKeyCapRadius, colour);
+    return cap;
+}
+
+dui::Color CDeviceKeyButtonUI::LightArgb(int brightness) const {
+    const std::uint32_t red = light_colour_ & 0xFF;
+    const std::uint32_t blue = (light_colour_ >> 8) & 0xFF;
+    const std::uint32_t green = (light_colour_ >> 16) & 0xFF;
+    return 0xFF000000u | (Scaled(red, brightness) << 16) | (Scaled(green, brightness) << 8) |
+           Scaled(blue, brightness);
 }
 
 }  // namespace calvorn::ui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "device/device_base.h"
@@ -12,8 +13,9 @@ namespace calvorn::ui {
 // button image it draws the light image tinted with the key's light colour and brightness
 // while the light is shown, then the key-set mark unless it is hidden. A button without a
 // light image draws its light as a rounded key cap filled with the colour at that
-// brightness, so a device page shows live colours without images. The device's light frames
-// reach it as an ILedButton.
+// brightness, so a device page shows live colours without images; that cap is the button's
+// live part when a layered panel holds it. The device's light frames reach it as an
+// ILedButton.
 class CDeviceKeyButtonUI : public dui::Button, public device::ILedButton {
 public:
     std::string_view GetClass() const override { return "DeviceKeyButton"; }
@@ -34,9 +36,13 @@ public:
     void DoEvent(dui::UiEvent& event) override;
     void SetAttribute(std::string_view name, std::string_view value) override;
     void PaintStatusImage(dui::IRenderEngine& engine) override;
+    void PaintLive(dui::IRenderEngine& engine) override;
 
 private:
-    void PaintKeyCap(dui::IRenderEngine& engine, dui::Color colour) const;
+    // The cap's rectangle, a little inside the button; none when the button is too small.
+    std::optional<dui::Rect> KeyCap() const;
+    // The light colour at `brightness` (255: as it is), as opaque ARGB.
+    dui::Color LightArgb(int brightness) const;
 
     std::string light_image_;
     std::string keyset_image_;

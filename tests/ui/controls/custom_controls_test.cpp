@@ -128,6 +128,103 @@ TEST_F(CustomControlsTest, KeyButtonDrawsTintedLightThenKeySetMarkAndSendsDbclic
     EXPECT_EQ(log.Count("dbclick"), 1);
 }
 
+constexpr std::string_view kLayeredKeys = R"(
+<SelectPanel name="keys" layered="true" bkcolor="#FF111318">
+  <DeviceKeyButton name="key_0" float="true" pos="10,10,40,40" text="A" font="1"
+                   bkcolor="#FF232832" borderround="4,4" textcolor="#FF15181E"/>
+  <DeviceKeyButton name="key_1" float="true" pos="50,10,80,40" text="B" font="1"
+                   bkcolor="#FF232832" borderround="4,4" textcolor="#FF15181E"/>
+</SelectPanel>)";
+
+TEST_F(CustomControlsTest, LayeredKeyPictureKeepsItsPictureWhileOnlyCapColoursChange) {
+    Load(kLayeredKeys, {300, 200});
+    auto* key_0 = Find<CDeviceKeyButtonUI>("key_0");
+    auto* key_1 = Find<CDeviceKeyButtonUI>("key_1");
+    // Red 0x10 and blue 0x20 (R + B × 256) at full brightness.
+    key_0->SetLightColor(0x10 + 0x20 * 256, 255, true);
+    key_1->SetLightColor(0x10 + 0x20 * 256, 255, true);
+    RecordingRenderEngine engine;
+    engine.SetKeepsLayers(true);
+    auto paint = [&] {
+        engine.Clear();
+        manager.Paint(engine, {0, 0, 300, 200});
+        EXPECT_EQ(engine.ClipDepth(), 0);
+        return engine.Calls();
+    };
+
+    // First paint: the live caps, then the picture with a hole where each cap shows.
+    std::vector<std::string> calls = paint();
+    ASSERT_GE(calls.size(), 4u);
+    EXPECT_EQ(calls[0], "fill 11,11,39,39 #FF100020");
+    EXPECT_EQ(calls[1], "fill 51,11,79,39 #FF100020");
+    EXPECT_EQ(calls[2], "layer begin 0,0,300,200");
+    EXPECT_TRUE(engine.Contains("fillround 10,10,40,40 r=4,4 #FF232832"));
+    EXPECT_TRUE(engine.Contains("erase 11,11,39,39 r=4,4"));
+    EXPECT_TRUE(engine.Contains("erase 51,11,79,39 r=4,4"));
+    EXPECT_EQ(engine.CallsStartingWith("fillround 11,11").size(), 0u) << "no cap in the picture";
+    EXPECT_EQ(calls.back(), "layer end");
+
+    // A new colour repaints the cap only and keeps the picture.
+    host.invalidated.clear();
+    key_0->SetLightColor(0xFF, 128, true);
+    EXPECT_EQ(host.invalidated, (std::vector<Rect>{{10, 10, 40, 40}}));
+    const std::vector<std::string> live{"fill 11,11,39,39 #FF800000", "fill 51,11,79,39 #FF100020",
+                                        "layer kept 0,0,300,200"};
+    EXPECT_EQ(paint(), live);
+    host.invalidated.clear();
+    key_0->SetLightColor(0xFF, 128, true);
+    EXPECT_TRUE(host.invalidated.empty()) << "the same colour again repaints nothing";
+
+    // Anything else a key shows is in the picture: a new text, hovering, hiding the light.
+    key_1->SetText("C");
+    EXPECT_EQ(paint()[2], "layer begin 0,0,300,200");
+    EXPECT_TRUE(engine.Contains("text 50,10,80,40 \"C\" font=/12 #FF15181E fmt=0x25"));
+    EXPECT_EQ(paint()[2], "layer kept 0,0,300,200");
+    manager.OnMouseMove({20, 20});
+    EXPECT_EQ(paint()[2], "layer begin 0,0,300,200");
+    key_0->SetLightColor(0xFF, 128, false);
+    calls = paint();
+    EXPECT_EQ(calls[0], "fill 51,11,79,39 #FF100020");
+    EXPECT_EQ(calls[1], "layer begin 0,0,300,200");
+    EXPECT_FALSE(engine.Contains("erase 11,11,39,39 r=4,4"));
+
+    // An engine without layers paints the caps in place, rounded.
+    RecordingRenderEngine plain;
+    manager.Paint(plain, {0, 0, 300, 200});
+    EXPECT_TRUE(plain.Contains("fillround 51,11,79,39 r=4,4 #FF100020"));
+    EXPECT_TRUE(plain.CallsStartingWith("layer").empty());
+    EXPECT_TRUE(plain.CallsStartingWith("erase").empty());
+}
+
+TEST_F(CustomControlsTest, AnOpaqueLayeredPictureHidesWhatLiesBeneathIt) {
+    struct Case {
+        std::string_view panel;  // attributes of the key panel
+        bool window_fill;        // whether the window's background is painted under it
+    };
+    const Case cases[] = {
+        {R"(layered="true" bkcolor="#FF111318")", false},
+        {R"(layered="true" bkcolor="#80111318")", true},  // see-through background
+        {R"(layered="true" bkcolor="#FF111318" borderround="6,6")", true},  // open corners
+        {R"(bkcolor="#FF111318")", true},                                   // not a layer
+    };
+    for (const Case& c : cases) {
+        Load(R"(<VerticalLayout bkcolor="#FF000000" inset="5,5,5,5"><SelectPanel name="keys" )" +
+                 std::string(c.panel) +
+                 R"(><DeviceKeyButton name="key_0" float="true" pos="10,10,40,40"/></SelectPanel>
+                 </VerticalLayout>)",
+             {300, 200});
+        Find<CDeviceKeyButtonUI>("key_0")->SetLightColor(0xFF, 255, true);
+        RecordingRenderEngine engine;
+        engine.SetKeepsLayers(true);
+        manager.Paint(engine, {15, 15, 45, 45});
+        EXPECT_EQ(engine.Contains("fill 0,0,300,200 #FF000000"), c.window_fill) << c.panel;
+        // Where the panel does not reach, the window is painted whatever the panel is.
+        engine.Clear();
+        manager.Paint(engine, {0, 0, 300, 200});
+        EXPECT_TRUE(engine.Contains("fill 0,0,300,200 #FF000000")) << c.panel;
+    }
+}
+
 TEST_F(CustomControlsTest, HandImageBadgeClickReplacesTheClickOnlyWhileShown) {
     Load(R"(
 <HorizontalLayout>
