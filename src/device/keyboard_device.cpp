@@ -222,8 +222,9 @@ void CTalvexKeyboardDevice::SyncFromDevice() {
     ReadParameters();
     KeyboardLightDriver* driver = light_driver_.get();
     const platform::Clock* clock = &DeviceClock();
-    StartLightThread([driver, clock](platform::ManualResetEvent& stop) {
-        RunLightThread(*driver, *clock, stop, kLightThreadExitTrace);
+    const LightFrameMark* frames = &light_frames_;
+    StartLightThread([driver, clock, frames](platform::ManualResetEvent& stop) {
+        RunLightThread(*driver, *clock, stop, kLightThreadExitTrace, frames);
     });
     if (push) {
         SendToMainWindow(kMsgDeviceParametersRead, 0, 0);
@@ -566,6 +567,7 @@ void CTalvexKeyboardDevice::SelectFunctionTab(int tab) {
 void CTalvexKeyboardDevice::SendLightFrame() {
     if (HostLightControl()) {
         PaintLedButtons();
+        light_frames_.Mark(DeviceClock().Now());
     }
 }
 

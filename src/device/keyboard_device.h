@@ -189,6 +189,7 @@ private:
     std::vector<std::string> macro_names_;
     storage::LightNameLists light_names_;
     std::unique_ptr<KeyboardLightDriver> light_driver_;
+    LightFrameMark light_frames_;  // the preview frames, for the light thread's pace
 };
 
 }  // namespace calvorn::device

@@ -63,16 +63,32 @@ Millis LightPacer::Turn(LightTarget& target, Millis now) {
     return std::clamp(wait, Millis(1), kMaxSleep);
 }
 
-void RunLightThread(LightTarget& target, const platform::Clock& clock,
-                    const platform::ManualResetEvent& stop, std::string_view exit_trace) {
+Millis LightThreadWait(Millis now, Millis pacer_wait, std::optional<Millis> last_frame) {
     // Light frames leave for the keyboard and the preview every 50 ms. Waking more often than
-    // this only costs power: a late wake runs every step and layer turn that came due, so the
-    // frames show the same effect, at most this much later.
-    constexpr Millis kMinWake{10};
+    // twice per frame only costs power.
+    constexpr Millis kMinWake{25};
+    // Time enough to draw the colours before the frame takes them.
+    constexpr Millis kFrameLead{5};
+    if (last_frame && *last_frame <= now && now - *last_frame <= 2 * kLightFramePeriod) {
+        // A turn that ran just before the coming frame already serves it.
+        Millis wake = *last_frame + kLightFramePeriod - kFrameLead;
+        while (wake - now < kFrameLead) {
+            wake += kLightFramePeriod;
+        }
+        return wake - now;
+    }
+    return std::max(pacer_wait, kMinWake);
+}
+
+void RunLightThread(LightTarget& target, const platform::Clock& clock,
+                    const platform::ManualResetEvent& stop, std::string_view exit_trace,
+                    const LightFrameMark* frames) {
     LightPacer pacer;
     while (!stop.IsSet()) {
-        const Millis wait = std::max(pacer.Turn(target, clock.Now()), kMinWake);
-        if (stop.Wait(static_cast<int>(wait.count()))) {
+        const Millis now = clock.Now();
+        const Millis pacer_wait = pacer.Turn(target, now);
+        const std::optional<Millis> last_frame = frames != nullptr ? frames->Last() : std::nullopt;
+        if (stop.Wait(static_cast<int>(LightThreadWait(now, pacer_wait, last_frame).count()))) {
             break;
         }
     }

@@ -11,9 +11,11 @@
 // wake-ups. An effect whose steps draw the same frame (a static colour, off) is drawn once per
 // wake and the thread wakes only every kSteadyRedraw to pick up changes; a blink sleeps until
 // its next toggle. The thread looks for new light settings at least every kMaxSleep, and
-// wakes every millisecond while the LED layer records animate, since those change on every
-// turn.
+// asks to wake every millisecond while the LED layer records animate, since those change on
+// every turn. The running thread wakes less often than the pacer asks (LightThreadWait): the
+// colours are only taken once per light frame, and a late turn catches up.
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -86,8 +88,35 @@ private:
     platform::Millis last_compose_{0};
 };
 
+// When the UI thread last took the colours for a light frame. The light thread paces itself
+// by it while frames are taken. Any thread.
+class LightFrameMark {
+public:
+    void Mark(platform::Millis now) { last_.store(now.count(), std::memory_order_relaxed); }
+    std::optional<platform::Millis> Last() const {
+        const platform::Millis::rep last = last_.load(std::memory_order_relaxed);
+        return last < 0 ? std::nullopt : std::optional(platform::Millis(last));
+    }
+
+private:
+    std::atomic<platform::Millis::rep> last_{-1};
+};
+
+// The UI thread takes a light frame this often while frames run.
+inline constexpr platform::Millis kLightFramePeriod{50};
+
+// How long the light thread sleeps after a turn that asked for `pacer_wait`. While the UI
+// thread takes light frames (the last at `last_frame`, at most two periods ago), the thread
+// wakes once per frame, shortly before the next one is due, so every frame carries colours
+// a few milliseconds old and none repeats or skips a turn. Otherwise it sleeps as the pacer
+// asked, but at least 25 ms: a late wake runs every step that came due meanwhile.
+platform::Millis LightThreadWait(platform::Millis now, platform::Millis pacer_wait,
+                                 std::optional<platform::Millis> last_frame);
+
 // The light thread's body: paces `target` until `stop` is set, then writes `exit_trace`.
+// `frames`, when given, marks the light frames the UI thread takes.
 void RunLightThread(LightTarget& target, const platform::Clock& clock,
-                    const platform::ManualResetEvent& stop, std::string_view exit_trace);
+                    const platform::ManualResetEvent& stop, std::string_view exit_trace,
+                    const LightFrameMark* frames = nullptr);
 
 }  // namespace calvorn::device

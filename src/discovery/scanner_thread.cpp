@@ -7,8 +7,6 @@
 namespace calvorn::discovery {
 namespace {
 
-constexpr int kStopPollMs = 1;
-
 bool SameAddress(const SupportedDeviceRecord& row, const SupportedDeviceRecord& candidate) {
     return row.vendor_id == candidate.vendor_id && row.product_id == candidate.product_id &&
            row.collection_number == candidate.collection_number &&
@@ -28,7 +26,7 @@ ScannerThread::ScannerThread(hid::HidBackend& backend, std::shared_ptr<DeviceLis
       probe_(backend) {}
 
 void ScannerThread::Run(platform::ManualResetEvent& stop) {
-    while (!stop.Wait(kStopPollMs)) {
+    while (!stop.IsSet()) {
         Cycle();
         stop.Wait(static_cast<int>(kScanInterval.count()));
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -172,6 +173,37 @@ TEST(LightPacerTest, NewLightSettingsStepAtOnce) {
     // The next step is 28 ms away; the thread looks for new settings before that.
     EXPECT_EQ(pacer.Turn(target, kStart + Millis(3)), LightPacer::kMaxSleep);
     EXPECT_EQ(target.step_times, (std::vector<Millis>{kStart, kStart + Millis(3)}));
+}
+
+TEST(LightThreadTest, WakesOncePerLightFrameJustBeforeItWhileFramesAreTaken) {
+    struct Case {
+        int now;
+        int pacer_wait;
+        std::optional<int> last_frame;
+        int wait;
+    };
+    const Case cases[] = {
+        // No frames taken: as the pacer asks, but never more often than every 25 ms.
+        {1000, 1, std::nullopt, 25},
+        {1000, 20, std::nullopt, 25},
+        {1000, 100, std::nullopt, 100},
+        // Frames every 50 ms: wake 5 ms before the next one, whatever the pacer asks.
+        {1000, 1, 1000, 45},
+        {1000, 100, 990, 35},
+        {1044, 1, 1000, 51} /* the coming frame is served already: the one after */,
+        {1046, 1, 1000, 49},
+        {1100, 1, 1000, 45} /* the frame at 1050 is late: still one wake per period */,
+        // Frames stopped more than two periods ago, or a mark from the future: no frames.
+        {1101, 7, 1000, 25},
+        {1000, 40, 1010, 40},
+    };
+    for (const Case& c : cases) {
+        const std::optional<Millis> last =
+            c.last_frame ? std::optional(Millis(*c.last_frame)) : std::nullopt;
+        EXPECT_EQ(LightThreadWait(Millis(c.now), Millis(c.pacer_wait), last), Millis(c.wait))
+            << "now " << c.now << " pacer " << c.pacer_wait << " last "
+            << c.last_frame.value_or(-1);
+    }
 }
 
 TEST(LightThreadTest, RendersUntilStoppedAndTracesItsExit) {
