@@ -348,18 +348,7 @@ void Container::PaintLive(IRenderEngine& engine) {
     // The same children and clips as PaintContent, so a live part shows exactly where its
     // control would be painted.
     engine.PushClip(rect_);
-    engine.PushClip(InnerRect());
-    for (const auto& item : items_) {
-        if (item->IsVisible() && !item->IsFloat()) {
-            item->PaintLive(engine);
-        }
-    }
-    engine.PopClip();
-    for (const auto& item : items_) {
-        if (item->IsVisible() && item->IsFloat()) {
-            item->PaintLive(engine);
-        }
-    }
+    ForEachPaintedChild(engine, [&engine](Control& child) { child.PaintLive(engine); });
     engine.PopClip();
 }
 
@@ -371,58 +360,45 @@ bool Container::HidesArea(const Rect& area) const {
     if (layered_ && (GetBkColor() >> 24) == 0xFF && GetBorderRound() == Size{}) {
         return true;
     }
-    return std::any_of(items_.begin(), items_.end(),
-                       [this, &area](const auto& item) { return ChildHides(*item, area); });
+    const Rect inner = InnerRect();
+    return std::any_of(items_.begin(), items_.end(), [&area, &inner](const auto& item) {
+        return ChildHides(*item, area, inner);
+    });
 }
 
-bool Container::ChildHides(const Control& child, const Rect& area) const {
-    // Children in the flow are clipped to the inner rectangle, floating ones are not.
-    return (child.IsFloat() || InnerRect().Contains(area)) && child.HidesArea(area);
+bool Container::ChildHides(const Control& child, const Rect& area, const Rect& inner) {
+    return (child.IsFloat() || inner.Contains(area)) && child.HidesArea(area);
 }
 
 void Container::PaintContent(IRenderEngine& engine, const Rect& dirty) {
-    // Painting in order, everything before the last child that hides the whole dirty part
-    // of this container would be painted over: it is skipped. A key picture repainted many
-    // times a second then costs no more than the picture itself.
+    // Everything painted before the last child that hides the whole dirty part of this
+    // container would be painted over: it is skipped. A key picture repainted many times a
+    // second then costs no more than the picture itself. Floating children paint after those
+    // in the flow: a hiding float also hides every child in the flow, and a hiding child in
+    // the flow hides no float.
     const Rect area = dirty.Intersect(rect_);
+    const Rect inner = InnerRect();
     const Control* cover = nullptr;
     for (const auto& item : items_) {
-        if (item->IsVisible() && ChildHides(*item, area)) {
+        if (item->IsVisible() && ChildHides(*item, area, inner)) {
             cover = item.get();
         }
     }
-    const bool cover_floats = cover != nullptr && cover->IsFloat();
     engine.PushClip(rect_);
-    if (cover == nullptr) {
+    bool reached = cover == nullptr;
+    if (reached) {
         PaintBkColor(engine);
         PaintBkImage(engine);
         PaintStatusImage(engine);
         PaintText(engine);
         PaintBorder(engine);
     }
-    const Rect inner = InnerRect();
-    engine.PushClip(inner);
-    bool hidden = cover != nullptr && !cover_floats;
-    for (const auto& item : items_) {
-        if (!item->IsVisible() || item->IsFloat()) {
-            continue;
+    ForEachPaintedChild(engine, [&](Control& child) {
+        reached = reached || &child == cover;
+        if (reached) {
+            child.DoPaint(engine, dirty);
         }
-        hidden = hidden && item.get() != cover;
-        if (!hidden && item->GetPos().Intersects(inner)) {
-            item->DoPaint(engine, dirty);
-        }
-    }
-    engine.PopClip();
-    hidden = cover_floats;
-    for (const auto& item : items_) {
-        if (!item->IsVisible() || !item->IsFloat()) {
-            continue;
-        }
-        hidden = hidden && item.get() != cover;
-        if (!hidden) {
-            item->DoPaint(engine, dirty);
-        }
-    }
+    });
     for (ScrollBar* bar : {vscroll_.get(), hscroll_.get()}) {
         if (bar != nullptr && bar->IsVisible()) {
             bar->DoPaint(engine, dirty);

@@ -117,8 +117,27 @@ private:
     // The whole look where it meets `dirty`: own parts, then the children and scroll bars,
     // less what a later child hides.
     void PaintContent(IRenderEngine& engine, const Rect& dirty);
-    // Whether `child`, painted clipped as PaintContent clips it, hides `area`.
-    bool ChildHides(const Control& child, const Rect& area) const;
+    // Whether `child`, painted clipped as PaintContent clips it (to `inner` when it is in
+    // the flow), hides `area`.
+    static bool ChildHides(const Control& child, const Rect& area, const Rect& inner);
+    // Calls `visit` with each visible child in paint order: the children in the flow that
+    // reach into the inner rectangle, clipped to it, then the floating ones.
+    template <class Visit>
+    void ForEachPaintedChild(IRenderEngine& engine, Visit&& visit) const {
+        const Rect inner = InnerRect();
+        engine.PushClip(inner);
+        for (const auto& item : items_) {
+            if (item->IsVisible() && !item->IsFloat() && item->GetPos().Intersects(inner)) {
+                visit(*item);
+            }
+        }
+        engine.PopClip();
+        for (const auto& item : items_) {
+            if (item->IsVisible() && item->IsFloat()) {
+                visit(*item);
+            }
+        }
+    }
 
     Rect inset_;
     int child_padding_ = 0;
